@@ -1,0 +1,40 @@
+# Helpers shared by every folder: our own code builds with warnings as
+# errors; third-party headers are included as system headers.
+
+function(velt_warnings target)
+  target_compile_options(${target} PRIVATE
+    -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast
+    -Wcast-align -Woverloaded-virtual -Wimplicit-fallthrough -Werror)
+endfunction()
+
+# The include root of one source folder: a directory that holds only a link
+# to that folder, so <folder/Header.h> resolves only for targets that link the
+# folder's library. This is what makes the layer arrows binding.
+function(velt_folder_include_root folder out)
+  set(root ${CMAKE_BINARY_DIR}/include-roots/${folder})
+  if(NOT EXISTS ${root}/${folder})
+    file(MAKE_DIRECTORY ${root})
+    file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${folder} ${root}/${folder} SYMBOLIC)
+  endif()
+  set(${out} ${root} PARENT_SCOPE)
+endfunction()
+
+# A folder's library: static, headers included as <folder/Header.h>.
+# Usage: velt_add_library(target FOLDER folder [INTERFACE] SOURCES ...)
+function(velt_add_library target)
+  cmake_parse_arguments(ARG "INTERFACE" "FOLDER" "SOURCES" ${ARGN})
+  velt_folder_include_root(${ARG_FOLDER} root)
+  if(ARG_INTERFACE)
+    add_library(${target} INTERFACE)
+    target_include_directories(${target} INTERFACE ${root})
+  else()
+    add_library(${target} STATIC ${ARG_SOURCES})
+    target_include_directories(${target} PUBLIC ${root})
+    velt_warnings(${target})
+  endif()
+endfunction()
+
+function(velt_add_program target)
+  add_executable(${target} ${ARGN})
+  velt_warnings(${target})
+endfunction()

@@ -1,0 +1,162 @@
+#include <strings/LocalStringsUnit.h>
+
+#include <charconv>
+#include <fstream>
+#include <system_error>
+
+#include <ports/Errors.h>
+#include <strings/TextLines.h>
+
+namespace velt {
+namespace {
+
+constexpr const char* kCaption = "Language File Error";
+constexpr const char* kCannotOpen = "Wrong language file! Reinstall language file! Error #12!";
+constexpr const char* kWrongConversion = "Wrong conversion! Reinstall language file! Error #13!";
+
+struct TFileRules {
+  const char* Name;
+  std::uint32_t Lines;
+  const char* SizeMessage;
+  const char* VersionMessage;
+};
+
+// The size message of the caption file has always read "rong caption.str";
+// the texts are kept exactly as users and support know them.
+constexpr TFileRules kRules[TLocalStrings::kFileCount] = {
+    {"captions.str", 173, "rong caption.str file size! Reinstall language file! Error #12!",
+     "Wrong caption.str file version! Reinstall language file! Error #14!"},
+    {"errmsgs.str", 36, "Wrong errmsgs.str file size! Reinstall language file! Error #14!",
+     "Wrong errmsgs.str file version! Reinstall language file! Error #14!"},
+    {"txtvarvalues.str", 161,
+     "Wrong txtvarvalues.str file size! Reinstall language file! Error #14!",
+     "Wrong txtvarvalues.str file version! Reinstall language file! Error #14!"},
+};
+
+bool FileExists(const std::filesystem::path& path) {
+  std::error_code ec;
+  return std::filesystem::exists(path, ec);
+}
+
+// Opens a string file for reading; a directory or an unreadable file counts
+// as "cannot be opened".
+bool OpenForReading(const std::filesystem::path& path, std::ifstream& in) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    return false;
+  }
+  in.open(path, std::ios::binary);
+  return in.is_open();
+}
+
+// A decimal integer with an optional sign and nothing else around it.
+bool ParseDecimal(const std::string& text, long long& value) {
+  const char* first = text.data();
+  const char* last = first + text.size();
+  if (first != last && *first == '+') {
+    ++first;
+    if (first != last && (*first == '-' || *first == '+')) {
+      return false;
+    }
+  }
+  if (first == last) {
+    return false;
+  }
+  const auto [end, ec] = std::from_chars(first, last, value);
+  return ec == std::errc() && end == last;
+}
+
+const TLocalStrings* gProgramStrings = nullptr;
+
+}  // namespace
+
+void TLocalStrings::Complain(const char* text) const {
+  Feedback.ShowMessage(kCaption, text, TMessageIcon::Error);
+}
+
+bool TLocalStrings::LoadStringFiles(const std::filesystem::path& stringsFolder) {
+  for (int i = 0; i < kFileCount; ++i) {
+    if (!LoadOne(static_cast<TStringFile>(i), stringsFolder)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool TLocalStrings::LoadOne(TStringFile file, const std::filesystem::path& folder) {
+  const TFileRules& rules = kRules[static_cast<int>(file)];
+  const std::filesystem::path path = folder / rules.Name;
+  if (!FileExists(path)) {
+    return false;
+  }
+  std::ifstream in;
+  if (!OpenForReading(path, in)) {
+    Complain(kCannotOpen);
+    return false;
+  }
+  // Counted wide: a file long enough to wrap a 16-bit counter back to the
+  // required count must not pass for a good one.
+  std::uint32_t count = 0;
+  std::string line;
+  while (ReadTextLine(in, line)) {
+    ++count;
+  }
+  in.close();
+  if (count != rules.Lines) {
+    Complain(rules.SizeMessage);
+    return false;
+  }
+  LookupPaths[static_cast<int>(file)] = path;
+  return CheckVersionEntry(file, 1, 0) && CheckVersionEntry(file, 2, 1);
+}
+
+bool TLocalStrings::CheckVersionEntry(TStringFile file, std::uint16_t entry, int expected) {
+  long long value = 0;
+  if (!ParseDecimal(Lookup(file, entry), value) || value < 0 || value > 255) {
+    Complain(kWrongConversion);
+    return false;
+  }
+  if (value != expected) {
+    Complain(kRules[static_cast<int>(file)].VersionMessage);
+    return false;
+  }
+  return true;
+}
+
+std::string TLocalStrings::Lookup(TStringFile file, std::uint16_t n) const {
+  const std::filesystem::path& path = LookupPath(file);
+  if (path.empty() || !FileExists(path)) {
+    return {};
+  }
+  std::ifstream in;
+  if (!OpenForReading(path, in)) {
+    Complain(kCannotOpen);
+    throw EInOutError("cannot open " + path.string());
+  }
+  std::string line;
+  ReadTextLine(in, line);  // the header line
+  std::uint32_t counter = 1;
+  while (counter < n && ReadTextLine(in, line)) {
+    ++counter;
+  }
+  if (n != 0 && counter == n && ReadTextLine(in, line)) {
+    return AfterFirstColon(line);
+  }
+  return {};
+}
+
+void SetProgramStrings(const TLocalStrings* strings) { gProgramStrings = strings; }
+
+std::string CaptionString(std::uint16_t n) {
+  return gProgramStrings ? gProgramStrings->Caption(n) : std::string();
+}
+
+std::string ErrorString(std::uint16_t n) {
+  return gProgramStrings ? gProgramStrings->Error(n) : std::string();
+}
+
+std::string ValueString(std::uint16_t n) {
+  return gProgramStrings ? gProgramStrings->Value(n) : std::string();
+}
+
+}  // namespace velt
