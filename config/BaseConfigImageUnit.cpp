@@ -123,16 +123,23 @@ bool TBaseConfigCell::ImagePresent(const TDeviceImage& image) const {
                       [&image](std::size_t at) { return image[at] == kErasedByte; });
 }
 
-void TBaseConfigCell::DecodeImage(const TDeviceImage& image, std::uint16_t n) {
-  if (!ImagePresent(image)) {
-    SetDefaults(n);
-    return;
-  }
+void TBaseConfigCell::SetDecodedLevels() {
+  ScreenHeight = kPictureHeight;
+  STROBE_1_LEVEL = DecodedLevel(STROBE_1_LEVEL_PERCENT);
+  STROBE_2_LEVEL = DecodedLevel(STROBE_2_LEVEL_PERCENT);
+}
 
-  // Name: "/" ends it, 0x7D is the character 0xFF.
+void TBaseConfigCell::SetEncodedLevels() {
+  ScreenHeight = kPictureHeight;
+  STROBE_1_LEVEL = EncodedLevel(STROBE_1_LEVEL_PERCENT);
+  STROBE_2_LEVEL = EncodedLevel(STROBE_2_LEVEL_PERCENT);
+}
+
+void TBaseConfigCell::DecodeImageName(const TDeviceImage& image, std::size_t at) {
+  // "/" ends the name, 0x7D is the character 0xFF.
   bool ended = false;
   for (std::size_t i = 0; i < kNameLength; ++i) {
-    std::uint8_t c = ReadB8(image, kName + i);
+    std::uint8_t c = ReadB8(image, at + i);
     if (c == kStoredFF) {
       c = kNameFF;
     }
@@ -142,7 +149,9 @@ void TBaseConfigCell::DecodeImage(const TDeviceImage& image, std::uint16_t n) {
     NameChars[i] = ended ? kBlank : c;
   }
   CONFIGURATION_NAME.assign(NameChars.begin(), NameChars.begin() + kNameLength);
+}
 
+void TBaseConfigCell::DecodeImageSettings(const TDeviceImage& image) {
   // C32 integer fields keep the quotient in their own width.
   VELOCITY = static_cast<std::uint16_t>(ReadC32(image, kVelocity));
   PROBE_FREQ = static_cast<std::uint8_t>(ReadC32(image, kProbeFreq));
@@ -188,6 +197,85 @@ void TBaseConfigCell::DecodeImage(const TDeviceImage& image, std::uint16_t n) {
   // Offset 131 is not read: the flag follows the thickness (above).
   B_SCAN_RATE = static_cast<std::uint8_t>(ReadC32(image, kBScanRate));
   SCREEN_UNITS = static_cast<std::uint8_t>(ReadC32(image, kScreenUnits));
+}
+
+void TBaseConfigCell::EncodeImageName(TDeviceImage& image, std::size_t at) {
+  // At most 13 characters reach the instrument and the "/" after the 14
+  // positions ends the name. A "/" inside the name ends it too: it and what
+  // follows go out as blanks. An empty name goes out as blanks.
+  const std::size_t k = std::min<std::size_t>(CONFIGURATION_NAME.size(), kNameLength - 1);
+  bool ended = false;
+  for (std::size_t i = 0; i < kNameLength; ++i) {
+    std::uint8_t c = kBlank;
+    if (i < k) {
+      c = static_cast<std::uint8_t>(CONFIGURATION_NAME[i]);
+      if (c == kSlash) {
+        ended = true;
+      } else if (c == kNameFF) {
+        c = kStoredFF;
+      }
+    }
+    if (ended) {
+      c = kBlank;
+    }
+    NameChars[i] = c;
+    WriteB8(image, at + i, c);
+  }
+  NameChars[kNameTerminator] = kSlash;
+  WriteB8(image, at + kNameLength, kSlash);
+}
+
+void TBaseConfigCell::EncodeImageSettings(TDeviceImage& image, std::uint16_t n) {
+  WriteC32(image, kVelocity, VELOCITY);
+  WriteC32(image, kProbeFreq, PROBE_FREQ);
+  WriteC32(image, kProbePulseIndex, PROBE_PULSE);
+  WriteC32Real(image, kZonderPulsePeriods, ZONDER_PULSE_PERIODS);
+  WriteC32(image, kRefreshRate, REFRESH_RATE);
+  WriteC32(image, kFilterBand, FILTER_BAND);
+  WriteC32Real(image, kProbeDelay, PROBE_DELAY);
+  WriteC32(image, kInsertionAngle, INSERTION_ANGLE);
+  WriteC32Real(image, kProbeArrow, PROBE_ARROW);
+  // The instrument takes a thickness of 1000 mm or more as switched off.
+  // "Off" is told by the thickness itself: none set (0), or one too large
+  // for the instrument. The flag is not consulted: the decoder sets it for
+  // a thickness that is on, and a downloaded cell sent back unchanged must
+  // arrive with its thickness.
+  const bool thicknessOff = !(THICKNESS > 0 && THICKNESS < kThicknessMarkedFrom);
+  WriteC32Real(image, kThickness, thicknessOff ? THICKNESS + kThicknessOffMarker : THICKNESS);
+  WriteC32(image, kOtsechka, OTSECHKA);
+  WriteC32(image, kStrobeAlgorythm, STROBE_ALGORYTHM);
+  WriteC32(image, kPoisk, POISK);
+  WriteC32Real(image, kArdPlateDiameter, ARD_PLATE_DIAMETER);
+  WriteC32Real(image, kArdSignalAmplitude, ARD_SIGNAL_AMPLITUDE);
+  WriteC32Real(image, kArdPlateFloorDiameter, ARD_PLATE_FLOOR_DIAMETER);
+  WriteC32(image, kCursor1Enabled, CURSOR_1_ENABLED);
+  WriteC32(image, kCursor2Enabled, CURSOR_2_ENABLED);
+  WriteC32(image, kSignalType, SIGNAL_TYPE);
+  WriteC32(image, kUserMode, USER_MODE);
+  WriteC32(image, kTvgEnabled, TVG_ENABLED);
+  // Only the values the decoder produces count as on.
+  const std::uint32_t switches = (SOUND_ENABLED == 1 ? 1u : 0u) |
+                                 (VCURSOR_ENABLED == 2 ? 2u : 0u) |
+                                 (OPORN_LEVEL_ON == 4 ? 4u : 0u);
+  WriteC32(image, kSwitchBits, switches);
+  WriteC32(image, kLanguage, LANGUAGE);
+  WriteC32Real(image, kArdAttenuation, ARD_ATTENUATION);
+  WriteC32(image, kProbeType, PROBE_TYPE);
+  WriteC32(image, kConfigurationNo, n);
+  WriteC32(image, kLastMemCell, LAST_MEM_CELL);
+  WriteC32(image, kEvenReminderFlag, EVEN_REMINDER_FLAG);
+  WriteC32Real(image, kBScanRate, B_SCAN_RATE);
+  WriteC32(image, kScreenUnits, SCREEN_UNITS);
+}
+
+void TBaseConfigCell::DecodeImage(const TDeviceImage& image, std::uint16_t n) {
+  if (!ImagePresent(image)) {
+    SetDefaults(n);
+    return;
+  }
+
+  DecodeImageName(image, kName);
+  DecodeImageSettings(image);
 
   PIXEL_GRID_LENGTH = ReadB8(image, kPixelGridLength);
   PREVIOUS_PIXEL_GRID_LENGTH = ReadB8(image, kPreviousPixelGridLength);
@@ -237,82 +325,16 @@ void TBaseConfigCell::DecodeImage(const TDeviceImage& image, std::uint16_t n) {
   CONFIGURATION_NO = n;
 
   // The percents are the authority; the level rows follow from them.
-  ScreenHeight = kPictureHeight;
-  STROBE_1_LEVEL = DecodedLevel(STROBE_1_LEVEL_PERCENT);
-  STROBE_2_LEVEL = DecodedLevel(STROBE_2_LEVEL_PERCENT);
+  SetDecodedLevels();
   UpdateMillimetreGrid();
   RefreshParameter29();
 }
 
 void TBaseConfigCell::EncodeImage(TDeviceImage& image, std::uint16_t n) {
-  ScreenHeight = kPictureHeight;
-  STROBE_1_LEVEL = EncodedLevel(STROBE_1_LEVEL_PERCENT);
-  STROBE_2_LEVEL = EncodedLevel(STROBE_2_LEVEL_PERCENT);
+  SetEncodedLevels();
 
-  // Name: at most 13 characters reach the instrument and "/" at 14 ends
-  // it. A "/" inside the name ends it too: it and what follows go out as
-  // blanks. An empty name goes out as blanks.
-  const std::size_t k = std::min<std::size_t>(CONFIGURATION_NAME.size(), kNameLength - 1);
-  bool ended = false;
-  for (std::size_t i = 0; i < kNameLength; ++i) {
-    std::uint8_t c = kBlank;
-    if (i < k) {
-      c = static_cast<std::uint8_t>(CONFIGURATION_NAME[i]);
-      if (c == kSlash) {
-        ended = true;
-      } else if (c == kNameFF) {
-        c = kStoredFF;
-      }
-    }
-    if (ended) {
-      c = kBlank;
-    }
-    NameChars[i] = c;
-    WriteB8(image, kName + i, c);
-  }
-  NameChars[kNameTerminator] = kSlash;
-  WriteB8(image, kNameTerminator, kSlash);
-
-  WriteC32(image, kVelocity, VELOCITY);
-  WriteC32(image, kProbeFreq, PROBE_FREQ);
-  WriteC32(image, kProbePulseIndex, PROBE_PULSE);
-  WriteC32Real(image, kZonderPulsePeriods, ZONDER_PULSE_PERIODS);
-  WriteC32(image, kRefreshRate, REFRESH_RATE);
-  WriteC32(image, kFilterBand, FILTER_BAND);
-  WriteC32Real(image, kProbeDelay, PROBE_DELAY);
-  WriteC32(image, kInsertionAngle, INSERTION_ANGLE);
-  WriteC32Real(image, kProbeArrow, PROBE_ARROW);
-  // The instrument takes a thickness of 1000 mm or more as switched off.
-  // "Off" is told by the thickness itself: none set (0), or one too large
-  // for the instrument. The flag is not consulted: the decoder sets it for
-  // a thickness that is on, and a downloaded cell sent back unchanged must
-  // arrive with its thickness.
-  const bool thicknessOff = !(THICKNESS > 0 && THICKNESS < kThicknessMarkedFrom);
-  WriteC32Real(image, kThickness, thicknessOff ? THICKNESS + kThicknessOffMarker : THICKNESS);
-  WriteC32(image, kOtsechka, OTSECHKA);
-  WriteC32(image, kStrobeAlgorythm, STROBE_ALGORYTHM);
-  WriteC32(image, kPoisk, POISK);
-  WriteC32Real(image, kArdPlateDiameter, ARD_PLATE_DIAMETER);
-  WriteC32Real(image, kArdSignalAmplitude, ARD_SIGNAL_AMPLITUDE);
-  WriteC32Real(image, kArdPlateFloorDiameter, ARD_PLATE_FLOOR_DIAMETER);
-  WriteC32(image, kCursor1Enabled, CURSOR_1_ENABLED);
-  WriteC32(image, kCursor2Enabled, CURSOR_2_ENABLED);
-  WriteC32(image, kSignalType, SIGNAL_TYPE);
-  WriteC32(image, kUserMode, USER_MODE);
-  WriteC32(image, kTvgEnabled, TVG_ENABLED);
-  // Only the values the decoder produces count as on.
-  const std::uint32_t switches = (SOUND_ENABLED == 1 ? 1u : 0u) |
-                                 (VCURSOR_ENABLED == 2 ? 2u : 0u) |
-                                 (OPORN_LEVEL_ON == 4 ? 4u : 0u);
-  WriteC32(image, kSwitchBits, switches);
-  WriteC32(image, kLanguage, LANGUAGE);
-  WriteC32Real(image, kArdAttenuation, ARD_ATTENUATION);
-  WriteC32(image, kProbeType, PROBE_TYPE);
-  WriteC32(image, kConfigurationNo, n);
-  WriteC32(image, kLastMemCell, LAST_MEM_CELL);
-  WriteC32(image, kEvenReminderFlag, EVEN_REMINDER_FLAG);
-  WriteC32Real(image, kBScanRate, B_SCAN_RATE);
-  WriteC32(image, kScreenUnits, SCREEN_UNITS);
+  EncodeImageName(image, kName);
+  EncodeImageSettings(image, n);
 
   WriteB8(image, kPixelGridLength, PIXEL_GRID_LENGTH);
   WriteB8(image, kPreviousPixelGridLength, PREVIOUS_PIXEL_GRID_LENGTH);

@@ -281,7 +281,7 @@ void TBaseConfigCell::UpdateDepthGrid() {}
 
 // ---- Cursor --------------------------------------------------------------
 
-std::uint16_t TBaseConfigCell::CursorPixel() const { return CURSOR_POSITION; }
+std::uint16_t TBaseConfigCell::CursorPixel(std::uint8_t) const { return CURSOR_POSITION; }
 
 std::uint16_t TBaseConfigCell::MeasurementPosition() const { return CursorPixel(); }
 
@@ -297,7 +297,7 @@ void TBaseConfigCell::SetInsertionAngle(double degrees) {
   }
 }
 
-double TBaseConfigCell::MeasuredTime() const { return CursorTime(); }
+double TBaseConfigCell::MeasuredTime() const { return CursorTime(0); }
 
 double TBaseConfigCell::BeamPath() const { return MeasuredTime() * VELOCITY / 2000.0; }
 

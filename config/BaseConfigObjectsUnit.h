@@ -118,9 +118,11 @@ class TBaseConfigCell {
   /* 19 */ virtual void SetStrobeBeginDepth(std::uint8_t strobe, double mm);
   /* 20 */ virtual void SetStrobeBeginPath(std::uint8_t strobe, double mm);
   /* 21 */ virtual void SetStrobeEndPath(std::uint8_t strobe, double mm);
-  /* 22 */ virtual double CursorTime() const;
+  // Cursor time and Cursor pixel take a cursor selector (0 = the first
+  // cursor); only the 5.01 firmware has a second one, the others ignore it.
+  /* 22 */ virtual double CursorTime(std::uint8_t cursor = 0) const;
   /* 23 */ virtual void SetCursorTime(double us);
-  /* 24 */ virtual std::uint16_t CursorPixel() const;
+  /* 24 */ virtual std::uint16_t CursorPixel(std::uint8_t cursor = 0) const;
   /* 25 */ virtual std::uint16_t MeasurementPosition() const;
   /* 26 */ virtual void SetCursorPixel(std::uint16_t x);
   /* 27 */ virtual double TimeToPixels(double us) const;
@@ -292,6 +294,37 @@ class TBaseConfigCell {
   void ReadTextProbeAndScreen(TTextReader& in);
   void ReadTextSnapshot(TTextReader& in);
   void ReadTextComments(TTextReader& in);
+
+  // Steps of the base device image that later layouts reuse.
+  // The 14 name characters at `at` ("/" ends the name, 0x7D is 0xFF), and
+  // CONFIGURATION_NAME from them.
+  void DecodeImageName(const TDeviceImage& image, std::size_t at);
+  // At most 13 name characters at `at`, blanks to 14 characters, "/" after
+  // them; the same characters go back into the name characters.
+  void EncodeImageName(TDeviceImage& image, std::size_t at);
+  // The C32 block at offsets 23..142 in the base meaning (n goes to 123).
+  void DecodeImageSettings(const TDeviceImage& image);
+  void EncodeImageSettings(TDeviceImage& image, std::uint16_t n);
+  // Screen height 180 and the level rows from the percents, by the
+  // decoder's formula and by the encoder's.
+  void SetDecodedLevels();
+  void SetEncodedLevels();
+
+  // Geometry shared by the layouts.
+  // A path h folded at the thickness t (> 0): the beam reflects between the
+  // two surfaces, odd legs run upward.
+  static double FoldedDepth(double h, double t);
+  // The path that reaches `depth` in the leg of `currentPath` (t > 0).
+  static double PathInLegOf(double currentPath, double depth, double t);
+  // The millimetre grid step for a screen span of w mm: the finest step
+  // that gives fewer than 12 whole divisions across the usable width.
+  static std::uint8_t MmGridIndexFor(double w);
+  // The distance in mm the usable width spans (infinite without pixels per
+  // division).
+  double ScreenSpanMm() const;
+
+  // A typed real in the cell's number format; false when it is not one.
+  bool ParseTypedReal(const std::string& text, double& value) const;
 
  private:
   TNumberFormat Format;

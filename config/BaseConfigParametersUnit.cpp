@@ -455,6 +455,15 @@ bool WithinRealBounds(const SINGLE_PARAM_SCHEME& scheme, double value) {
 
 }  // namespace
 
+bool TBaseConfigCell::ParseTypedReal(const std::string& text, double& value) const {
+  const std::optional<double> parsed = ParseReal(text, Format);
+  if (!parsed) {
+    return false;
+  }
+  value = *parsed;
+  return true;
+}
+
 // ---- Strobes -----------------------------------------------------------------
 
 std::uint16_t TBaseConfigCell::StrobeBeginPixel(std::uint8_t strobe) const {
@@ -513,12 +522,21 @@ double TBaseConfigCell::StrobeEndPath(std::uint8_t strobe) const {
   return PathCosine(INSERTION_ANGLE) * MmPerDivision() * StrobeEnd(strobe) / PIXEL_GRID_LENGTH_MM;
 }
 
+double TBaseConfigCell::FoldedDepth(double h, double t) {
+  // The beam reflects between the two surfaces; odd legs run upward.
+  const TFold fold = FoldAtThickness(h, t);
+  return IsOdd(fold.Legs) ? t - fold.Rest : fold.Rest;
+}
+
+double TBaseConfigCell::PathInLegOf(double currentPath, double depth, double t) {
+  const double legs = FoldAtThickness(currentPath, t).Legs;
+  return IsOdd(legs) ? legs * t + t - depth : depth + legs * t;
+}
+
 double TBaseConfigCell::StrobeBeginDepth(std::uint8_t strobe) const {
   const double h = StrobeBeginPath(strobe);
   if (THICKNESS > 0 && INSERTION_ANGLE > 0 && INSERTION_ANGLE < 90) {
-    // The beam reflects between the two surfaces; odd legs run upward.
-    const TFold fold = FoldAtThickness(h, THICKNESS);
-    return IsOdd(fold.Legs) ? THICKNESS - fold.Rest : fold.Rest;
+    return FoldedDepth(h, THICKNESS);
   }
   return h;
 }
@@ -527,9 +545,7 @@ void TBaseConfigCell::SetStrobeBeginDepth(std::uint8_t strobe, double mm) {
   double g = mm;
   if (THICKNESS > 0 && INSERTION_ANGLE > 0 && INSERTION_ANGLE < 90) {
     // The new depth stays in the leg of the current begin.
-    const double t = THICKNESS;
-    const double legs = FoldAtThickness(StrobeBeginPath(strobe), t).Legs;
-    g = IsOdd(legs) ? legs * t + t - mm : mm + legs * t;
+    g = PathInLegOf(StrobeBeginPath(strobe), mm, THICKNESS);
   }
   StrobeBegin(strobe) = RndTo<std::uint16_t>(g * PIXEL_GRID_LENGTH_MM /
                                              (PathCosine(INSERTION_ANGLE) * MmPerDivision()));
@@ -547,7 +563,7 @@ void TBaseConfigCell::SetStrobeEndPath(std::uint8_t strobe, double mm) {
 
 // ---- Cursor and time axis ------------------------------------------------------
 
-double TBaseConfigCell::CursorTime() const {
+double TBaseConfigCell::CursorTime(std::uint8_t) const {
   // Without pixels per division there is no time axis; the cursor is at 0.
   if (PIXEL_GRID_LENGTH == 0) {
     return 0;
@@ -716,12 +732,14 @@ void TBaseConfigCell::StepTimeScale(int step) {
   }
 }
 
-void TBaseConfigCell::UpdateMillimetreGrid() {
-  // The distance in mm that the usable width spans. Without pixels per
-  // division it is unbounded, and the coarsest step is chosen.
-  const double w = PIXEL_GRID_LENGTH == 0
-                       ? std::numeric_limits<double>::infinity()
-                       : VELOCITY * (TimePerDivision() * kUsableWidth / PIXEL_GRID_LENGTH) / 2000.0;
+double TBaseConfigCell::ScreenSpanMm() const {
+  // Without pixels per division the span is unbounded.
+  return PIXEL_GRID_LENGTH == 0
+             ? std::numeric_limits<double>::infinity()
+             : VELOCITY * (TimePerDivision() * kUsableWidth / PIXEL_GRID_LENGTH) / 2000.0;
+}
+
+std::uint8_t TBaseConfigCell::MmGridIndexFor(double w) {
   int stop = -1;
   for (int index = kLastMmIndex; index >= 0; --index) {
     if (std::trunc(w / kMmPerDivision[index]) >= kMmGridDivisions) {
@@ -730,8 +748,16 @@ void TBaseConfigCell::UpdateMillimetreGrid() {
     }
   }
   // One above the stopping index; when even the coarsest step gives 12 or
-  // more divisions that is the coarsest, and when no step does, the finest.
-  const int chosen = std::min(stop + 1, kLastMmIndex);
+  // more divisions that is the coarsest, and when no step does (or the span
+  // is not a number), the finest.
+  return static_cast<std::uint8_t>(std::min(stop + 1, kLastMmIndex));
+}
+
+void TBaseConfigCell::UpdateMillimetreGrid() {
+  // The distance in mm that the usable width spans. Without pixels per
+  // division it is unbounded, and the coarsest step is chosen.
+  const double w = ScreenSpanMm();
+  const int chosen = MmGridIndexFor(w);
   INDEX_MARK_MM = static_cast<std::uint8_t>(chosen);
   const std::uint8_t pixels = RndTo<std::uint8_t>(kMmPerDivision[chosen] * kUsableWidth / w);
   MmGridPixels1 = pixels;

@@ -9,6 +9,7 @@
 #include <ostream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace velt {
 
@@ -30,6 +31,8 @@ class TTextWriter {
   void Keyed(const std::string& key, const std::string& value);
   // "KEY:" and rnd(value × 100), the form of the scaled reals.
   void KeyedScaled(const std::string& key, double value);
+  // A line holding only the decimal value (the samples of a flaw record).
+  void Number(long long value);
 
   // Throws EInOutError when the stream has failed.
   void Check() const;
@@ -64,8 +67,20 @@ class TTextReader {
   double Scaled(long long fallback);
 
  private:
+  // The next line without its line end, counted; a view into the stream's
+  // buffer (or into Current when the line crosses the buffer's end), valid
+  // until the next read. Empty once the lines have run out.
+  std::string_view NextLine();
+  // The same, cut after the first colon.
+  std::string_view NextValue();
+  // The next line, line end not included, into `text`, through the stream
+  // buffer's refills; false, with the stream's fail and end flags set as
+  // std::getline sets them, when no line is left.
+  bool ReadLine(std::string& text);
+
   std::istream& In;
   unsigned Lines = 0;
+  std::string Current;  // a line that crossed the buffer's end, its storage reused
 };
 
 // Parses a whole text as a decimal integer with an optional sign ("+" or

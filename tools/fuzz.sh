@@ -14,6 +14,13 @@ for target in build-fuzz/fuzz/*Fuzz; do
   name=$(basename "$target")
   corpus="build-fuzz/corpus/$name"
   mkdir -p "$corpus"
+  # Seeds written by our own writer (fuzz/MakeFuzzSeeds.cpp) start the
+  # corpus of targets whose valid inputs are too long to be found by chance.
+  for seed in fuzz/corpus/"$name"/*; do
+    if [ -f "$seed" ] && [ ! -e "$corpus/$(basename "$seed")" ]; then
+      cp "$seed" "$corpus"/
+    fi
+  done
   echo "== $name for ${seconds} s"
   log="build-fuzz/$name.log"
   if ! UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 "$target" -max_total_time="$seconds" \

@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <sstream>
+#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -325,6 +327,160 @@ TEST(ParseDecimalInteger, ReadsBackEveryIntegerWritten) {
     std::istringstream back(s.str());
     TTextReader in(back);
     EXPECT_EQ(in.Integer(kMin, kMax), v);
+  }
+}
+
+// ---- Reading and writing through the stream's buffer ------------------------
+
+// A stream buffer that hands out its text `Chunk` characters per refill, or,
+// with Chunk 0, has no get area at all and gives one character per read.
+class TChunkedInput : public std::streambuf {
+ public:
+  TChunkedInput(std::string text, std::size_t chunk) : Text(std::move(text)), Chunk(chunk) {}
+
+ protected:
+  int_type underflow() override {
+    if (Chunk == 0) {
+      return Pos < Text.size() ? traits_type::to_int_type(Text[Pos]) : traits_type::eof();
+    }
+    if (Pos >= Text.size()) {
+      return traits_type::eof();
+    }
+    const std::size_t n = std::min(Chunk, Text.size() - Pos);
+    Window.assign(Text.begin() + static_cast<std::ptrdiff_t>(Pos),
+                  Text.begin() + static_cast<std::ptrdiff_t>(Pos + n));
+    Pos += n;
+    setg(Window.data(), Window.data(), Window.data() + n);
+    return traits_type::to_int_type(Window[0]);
+  }
+  int_type uflow() override {
+    if (Chunk == 0) {
+      return Pos < Text.size() ? traits_type::to_int_type(Text[Pos++]) : traits_type::eof();
+    }
+    return std::streambuf::uflow();
+  }
+
+ private:
+  std::string Text;
+  std::size_t Chunk;
+  std::size_t Pos = 0;
+  std::vector<char> Window;
+};
+
+TEST(TextReader, LinesReadTheSameWhereverTheStreamBufferIsRefilled) {
+  const std::string longLine(5000, 'z');
+  const std::string text = "a\r\nb\nc\r\r\nd\re\n\r\nK:12\r\nCOMMENTS[0]:x: y\r\nK:-7\n" + longLine +
+                           "\r\nV:" + longLine + "\r\nlast";
+  for (const std::size_t chunk : {std::size_t{0}, std::size_t{1}, std::size_t{2}, std::size_t{3},
+                                  std::size_t{7}, std::size_t{4096}, std::size_t{100000}}) {
+    SCOPED_TRACE("chunk " + std::to_string(chunk));
+    TChunkedInput buffer(text, chunk);
+    std::istream s(&buffer);
+    TTextReader in(s);
+    EXPECT_EQ(in.Line(), "a");
+    EXPECT_EQ(in.Line(), "b");
+    EXPECT_EQ(in.Line(), "c\r");  // one CR goes with the LF, not two
+    EXPECT_EQ(in.Line(), "d\re");
+    EXPECT_EQ(in.Line(), "");
+    EXPECT_EQ(in.Byte(), 12);
+    EXPECT_EQ(in.Value(), "x: y");
+    EXPECT_EQ(in.Integer(-10, 10), -7);
+    EXPECT_EQ(in.Line(), longLine);
+    EXPECT_EQ(in.Value(), longLine);
+    EXPECT_FALSE(in.AtEnd());
+    EXPECT_EQ(in.Line(), "last");
+    EXPECT_TRUE(in.AtEnd());
+    EXPECT_EQ(in.Line(), "");
+    EXPECT_THROW(in.Integer(0, 1), EConvertError);
+    EXPECT_EQ(in.LineNumber(), 13u);
+  }
+}
+
+// A stream buffer that keeps what is written through a put area of `Chunk`
+// characters (none with Chunk 0) and refuses everything past `Limit`.
+class TChunkedOutput : public std::streambuf {
+ public:
+  TChunkedOutput(std::size_t chunk, std::size_t limit) : Chunk(chunk), Limit(limit) {
+    Window.resize(chunk);
+    Reset();
+  }
+  std::string Text;
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (!Drain()) {
+      return traits_type::eof();
+    }
+    if (traits_type::eq_int_type(c, traits_type::eof())) {
+      return traits_type::not_eof(c);
+    }
+    if (Text.size() >= Limit) {
+      return traits_type::eof();
+    }
+    Text.push_back(traits_type::to_char_type(c));
+    return c;
+  }
+  int sync() override { return Drain() ? 0 : -1; }
+
+ private:
+  bool Drain() {
+    const std::size_t n = static_cast<std::size_t>(pptr() - pbase());
+    if (Text.size() + n > Limit) {
+      return false;
+    }
+    Text.append(pbase(), n);
+    Reset();
+    return true;
+  }
+  void Reset() {
+    if (Chunk > 0) {
+      setp(Window.data(), Window.data() + Chunk);
+    }
+  }
+  std::size_t Chunk;
+  std::size_t Limit;
+  std::vector<char> Window;
+};
+
+TEST(TextWriter, WritesTheSameBytesThroughAnyStreamBuffer) {
+  const std::string longKey(80, 'K');
+  const std::string expected = "CONFIGURATION_NAME\r\n0\r\n-9223372036854775808\r\n255\r\n" +
+                               longKey + ":-17\r\nVELOCITY:3250\r\nCOMMENTS[0]:a: b\r\nT:860\r\n";
+  for (const std::size_t chunk : {std::size_t{0}, std::size_t{1}, std::size_t{5}, std::size_t{64},
+                                  std::size_t{8192}}) {
+    SCOPED_TRACE("chunk " + std::to_string(chunk));
+    TChunkedOutput buffer(chunk, std::string::npos);
+    std::ostream s(&buffer);
+    TTextWriter out(s);
+    out.Line("CONFIGURATION_NAME");
+    out.Number(0);
+    out.Number(kMin);
+    out.Number(255);
+    out.Keyed(longKey + ":", -17);
+    out.Keyed("VELOCITY:", 3250);
+    out.Keyed("COMMENTS[0]:", std::string("a: b"));
+    out.KeyedScaled("T:", 8.6);
+    s.flush();
+    EXPECT_EQ(buffer.Text, expected);
+  }
+}
+
+TEST(TextWriter, StreamBufferThatRefusesBytesRaisesInOutError) {
+  for (const std::size_t chunk : {std::size_t{0}, std::size_t{4}}) {
+    SCOPED_TRACE("chunk " + std::to_string(chunk));
+    TChunkedOutput buffer(chunk, 10);
+    std::ostream s(&buffer);
+    TTextWriter out(s);
+    EXPECT_THROW(
+        {
+          for (int i = 0; i < 20; ++i) {
+            out.Number(1000 + i);
+          }
+        },
+        EInOutError);
+    EXPECT_FALSE(s.good());
+    EXPECT_LE(buffer.Text.size(), 10u);
+    EXPECT_THROW(out.Number(1), EInOutError);
   }
 }
 

@@ -1,0 +1,336 @@
+#include <records/RecordFilesUnit.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <functional>
+
+#include <config/TextRecordIO.h>
+#include <ports/Errors.h>
+#include <records/FlawTextRecordUnit.h>
+
+namespace velt {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every line of either file has at least one character and a line end, and
+// a configuration's text record has at least this many lines.
+constexpr std::uint64_t kMinimumConfigurationLines = 174;
+constexpr std::uint64_t kMinimumLineBytes = 2;
+
+struct THeader {
+  std::uint16_t Quantity = 0;
+  std::uint8_t DeviceType = 0;
+  std::uint8_t Major = 0;
+  std::uint8_t Minor = 0;
+  std::uint8_t Local = 0;
+};
+
+TFileResult Failure(std::string error) { return TFileResult{false, std::move(error)}; }
+
+// Writes through a temporary file beside the target and renames it over the
+// target once everything is on disk.
+TFileResult WriteAtomically(const fs::path& path,
+                            const std::function<void(TTextWriter&)>& writeContent) {
+  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+  std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+  const int fd = ::mkstemp(pattern.data());
+  if (fd < 0) {
+    return Failure("cannot write in " + folder.string() + ": " + std::strerror(errno));
+  }
+  // The saved file gets the mode of the file it replaces, or the usual one.
+  struct stat existing {};
+  if (::stat(path.c_str(), &existing) == 0) {
+    ::fchmod(fd, existing.st_mode & 07777);
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+  }
+  ::close(fd);
+  const fs::path temporary = pattern;
+  std::string error;
+  try {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) {
+      throw EInOutError("cannot open " + temporary.string());
+    }
+    TTextWriter writer(out);
+    writeContent(writer);
+    out.flush();
+    writer.Check();
+    out.close();
+    if (out.fail()) {
+      throw EInOutError("cannot close " + temporary.string());
+    }
+    const int sync = ::open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
+    if (sync < 0 || ::fsync(sync) != 0) {
+      if (sync >= 0) {
+        ::close(sync);
+      }
+      throw EInOutError("cannot write " + temporary.string() + " to disk");
+    }
+    ::close(sync);
+    std::error_code ec;
+    fs::rename(temporary, path, ec);
+    if (ec) {
+      throw EInOutError("cannot replace " + path.string() + ": " + ec.message());
+    }
+    return TFileResult{true, {}};
+  } catch (const std::exception& e) {
+    error = e.what();
+  }
+  std::error_code ignored;
+  fs::remove(temporary, ignored);
+  return Failure(error);
+}
+
+void WriteHeader(TTextWriter& out, const char* what, std::uint16_t count, std::uint8_t device,
+                 std::uint8_t major, std::uint8_t minor, std::uint8_t local,
+                 const char* localKey) {
+  out.Line("PROGRAM NAME:VELT");
+  out.Keyed("PROGRAM MAJOR VERSION:", 0);
+  out.Keyed("PROGRAM MINOR VERSION:", 1);
+  out.Keyed(std::string(what) + " QUANTITY:", count);
+  out.Keyed("DEVICE TYPE:", device);
+  out.Keyed(std::string(what) + " MAJOR VERSION:", major);
+  out.Keyed(std::string(what) + " MINOR VERSION:", minor);
+  out.Keyed(localKey, local);
+}
+
+// Lines 1..8 of either file. False, with a reason, for a file that cannot
+// be taken.
+bool ReadHeader(TTextReader& in, bool configurationFile, THeader& header, std::string& error) {
+  if (in.Value() != "VELT") {
+    error = "not a Velt file (line 1)";
+    return false;
+  }
+  if (!configurationFile) {
+    // A record file's program version lines are read and not looked at.
+    in.Line();
+    in.Line();
+  } else if (const long long programMajor = in.Integer(0, 255), programMinor = in.Integer(0, 255);
+             programMajor != 0 || programMinor > 1) {
+    error = "written by a newer program (version " + std::to_string(programMajor) + "." +
+            std::to_string(programMinor) + ")";
+    return false;
+  }
+  header.Quantity = in.Word();
+  header.DeviceType = in.Byte();
+  header.Major = in.Byte();
+  header.Minor = in.Byte();
+  header.Local = in.Byte();
+  if (header.Major > 5 || (header.Major == 5 && header.Minor > 22)) {
+    error = "firmware version " + std::to_string(header.Major) + "." +
+            std::to_string(header.Minor) + " is newer than this program knows";
+    return false;
+  }
+  if (header.Quantity == 0) {
+    error = "the file holds no records";
+    return false;
+  }
+  return true;
+}
+
+bool FitsInFile(const fs::path& path, std::uint64_t quantity, std::uint64_t minimumLines,
+                std::string& error) {
+  std::error_code ec;
+  const std::uint64_t size = fs::file_size(path, ec);
+  if (ec) {
+    error = ec.message();
+    return false;
+  }
+  if (quantity * minimumLines * kMinimumLineBytes > size) {
+    error = "the file claims " + std::to_string(quantity) + " entries but is too short to hold them";
+    return false;
+  }
+  return true;
+}
+
+// False when the reader asked for lines the file does not have: lines
+// read with a fallback (the magnifier position, the freeze flag) would
+// otherwise let a file cut short pass as complete.
+bool EndedInTime(const std::istream& file, std::string& error) {
+  if (file.fail()) {
+    error = "the file ends before its last entry is complete";
+    return false;
+  }
+  return true;
+}
+
+bool NeedsRebuild(const THeader& h, std::uint16_t count, std::uint8_t device, std::uint8_t major,
+                  std::uint8_t minor, std::uint8_t local) {
+  return h.DeviceType != device || h.Quantity != count || h.Major > major || h.Minor > minor ||
+         h.Local != local;
+}
+
+}  // namespace
+
+TFileResult SaveRecordFile(const TFlawDataBlock& collection, const fs::path& path) {
+  if (collection.Count == 0 || collection.Records.empty()) {
+    return Failure("there are no records to save");
+  }
+  return WriteAtomically(path, [&collection](TTextWriter& out) {
+    WriteHeader(out, "FLAWS", collection.Count, collection.DeviceType, collection.MajorVersion,
+                collection.MinorVersion, collection.ConfigLocalVersion,
+                "FLAWS CONFIG LOCAL VERSION:");
+    for (const auto& record : collection.Records) {
+      WriteFlawTextRecord(*record, out);
+    }
+  });
+}
+
+TFileResult SaveConfigurationFile(const TUSBConfigsBlock& collection, const fs::path& path) {
+  if (collection.Count == 0 || collection.Configurations.empty()) {
+    return Failure("there are no configurations to save");
+  }
+  return WriteAtomically(path, [&collection](TTextWriter& out) {
+    WriteHeader(out, "CONFIGS", collection.Count, collection.DeviceType, collection.MajorVersion,
+                collection.MinorVersion, collection.ConfigLocalVersion,
+                "CONFIGS CONF LOCAL VERSION:");
+    for (const auto& cell : collection.Configurations) {
+      if (cell) {
+        cell->WriteText(out);
+      }
+    }
+  });
+}
+
+TFileResult OpenRecordFile(TFlawDataBlock& collection, const fs::path& path,
+                           TNumberFormat format) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    return Failure("cannot open " + path.string());
+  }
+  try {
+    TTextReader in(file);
+    THeader h;
+    std::string error;
+    if (!ReadHeader(in, false, h, error) ||
+        !FitsInFile(path, h.Quantity, kMinimumFlawRecordLines, error)) {
+      return Failure(error);
+    }
+    // The rebuild-or-reuse rule decides the versions and the classes of the
+    // result; either way the records are read into a collection built
+    // aside, and the user's collection changes only when all went well.
+    TFlawDataBlock aside;
+    const bool rebuild = NeedsRebuild(h, collection.Count, collection.DeviceType,
+                                      collection.MajorVersion, collection.MinorVersion,
+                                      collection.ConfigLocalVersion);
+    if (rebuild) {
+      aside.Build(h.Quantity, h.Major, h.Minor, h.Local, h.DeviceType, format);
+    } else {
+      aside.Build(collection.Count, collection.MajorVersion, collection.MinorVersion,
+                  collection.ConfigLocalVersion, collection.DeviceType, format);
+      for (std::size_t i = 0; i < aside.Records.size(); ++i) {
+        if (aside.Records[i]->Configuration() && collection.Records[i]->Configuration()) {
+          aside.Records[i]->Configuration()->Assign(collection.Records[i]->Configuration());
+        }
+      }
+    }
+    for (std::size_t i = 0; i < aside.Records.size(); ++i) {
+      TDataCell& record = *aside.Records[i];
+      if (record.Configuration() == nullptr) {
+        return Failure("no configuration class for firmware " + std::to_string(aside.MajorVersion) +
+                       "." + std::to_string(aside.MinorVersion) + " of device type " +
+                       std::to_string(aside.DeviceType));
+      }
+      // A wrong marker leaves the record half read and the lines after it
+      // misread: the file is refused like one with a bad value.
+      if (ReadFlawTextRecord(record, in) == kMarkerMismatch) {
+        return Failure("Line " + std::to_string(in.LineNumber()) + ": a marker line of record " +
+                       std::to_string(i + 1) + " is wrong");
+      }
+      record.DeviceIndex = aside.DeviceType;
+    }
+    if (!EndedInTime(file, error)) {
+      return Failure(error);
+    }
+    aside.NaturalOrder();
+    aside.CurrentRecord = aside.Records[aside.DisplayOrder[0]].get();
+    aside.FileName = path.string();
+    aside.Source = kSourceFile;
+    collection.Clear();
+    collection = std::move(aside);
+    return TFileResult{true, {}};
+  } catch (const EConvertError& e) {
+    return Failure(e.what());
+  } catch (const std::bad_alloc&) {
+    return Failure("not enough memory to open the file");
+  } catch (const std::exception& e) {
+    // A read error of the stream itself (a folder, a device that fails).
+    return Failure("cannot read " + path.string() + ": " + e.what());
+  }
+}
+
+TFileResult LoadConfigurationFile(TUSBConfigsBlock& collection, const fs::path& path,
+                                  TNumberFormat format) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    return Failure("cannot open " + path.string());
+  }
+  try {
+    TTextReader in(file);
+    THeader h;
+    std::string error;
+    if (!ReadHeader(in, true, h, error) ||
+        !FitsInFile(path, h.Quantity, kMinimumConfigurationLines, error)) {
+      return Failure(error);
+    }
+    TUSBConfigsBlock aside;
+    const bool rebuild = NeedsRebuild(h, collection.Count, collection.DeviceType,
+                                      collection.MajorVersion, collection.MinorVersion,
+                                      collection.ConfigLocalVersion);
+    if (rebuild) {
+      aside.Build(h.Quantity, h.Major, h.Minor, h.Local, h.DeviceType, format);
+    } else {
+      aside.Build(collection.Count, collection.MajorVersion, collection.MinorVersion,
+                  collection.ConfigLocalVersion, collection.DeviceType, format);
+      for (std::size_t i = 0; i < aside.Configurations.size(); ++i) {
+        if (aside.Configurations[i] && collection.Configurations[i]) {
+          aside.Configurations[i]->Assign(collection.Configurations[i].get());
+        }
+      }
+    }
+    for (std::size_t i = 0; i < aside.Configurations.size(); ++i) {
+      TBaseConfigCell* cell = aside.Configurations[i].get();
+      if (cell == nullptr) {
+        return Failure("no configuration class for firmware " + std::to_string(aside.MajorVersion) +
+                       "." + std::to_string(aside.MinorVersion) + " of device type " +
+                       std::to_string(aside.DeviceType));
+      }
+      cell->ReadText(in);
+      cell->CONFIGURATION_NO = static_cast<std::uint16_t>(i);
+      cell->DEVICE_INDEX = aside.DeviceType;
+      aside.LoadedFlags[i] = true;
+      aside.ChangedFlags[i] = false;
+    }
+    if (!EndedInTime(file, error)) {
+      return Failure(error);
+    }
+    aside.FileName = path.string();
+    aside.Source = kSourceFile;
+    // The drawing record is the user's; it keeps showing the first cell.
+    if (collection.DrawingRecord) {
+      aside.DrawingRecord = std::move(collection.DrawingRecord);
+      aside.DrawingRecord->Refer(aside.Configurations[0].get());
+    }
+    collection.Clear();
+    collection = std::move(aside);
+    return TFileResult{true, {}};
+  } catch (const EConvertError& e) {
+    return Failure(e.what());
+  } catch (const std::bad_alloc&) {
+    return Failure("not enough memory to open the file");
+  } catch (const std::exception& e) {
+    // A read error of the stream itself (a folder, a device that fails).
+    return Failure("cannot read " + path.string() + ": " + e.what());
+  }
+}
+
+}  // namespace velt

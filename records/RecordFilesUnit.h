@@ -1,0 +1,33 @@
+// The record file ("dtf") and the configuration file ("ctf"): an eight-line
+// header, then one text record per record or configuration.
+//
+// Saving writes a temporary file in the same folder and renames it over the
+// target only when everything was written, so a failed save leaves the
+// previous file as it was. Opening reads into a collection built aside and
+// swaps it in only on success, so a failed open leaves the collection the
+// user had exactly as it was.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include <records/RecordCollectionsUnit.h>
+
+namespace velt {
+
+struct TFileResult {
+  bool Ok = false;
+  std::string Error;  // what went wrong, for the user and for veltctl
+  explicit operator bool() const { return Ok; }
+};
+
+TFileResult SaveRecordFile(const TFlawDataBlock& collection, const std::filesystem::path& path);
+TFileResult SaveConfigurationFile(const TUSBConfigsBlock& collection,
+                                  const std::filesystem::path& path);
+
+TFileResult OpenRecordFile(TFlawDataBlock& collection, const std::filesystem::path& path,
+                           TNumberFormat format = {});
+TFileResult LoadConfigurationFile(TUSBConfigsBlock& collection, const std::filesystem::path& path,
+                                  TNumberFormat format = {});
+
+}  // namespace velt

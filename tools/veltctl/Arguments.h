@@ -1,0 +1,36 @@
+// The command line of veltctl: which command, its operands, or a request
+// for help; and the help texts.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace veltctl {
+
+// Exit statuses: success, a file that cannot be opened or read, a command
+// line that asks for something veltctl cannot do.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFileFailure = 1;
+inline constexpr int kExitUsage = 2;
+
+enum class TCommand { None, Check, Dump, AScan };
+
+struct TCommandLine {
+  TCommand Command = TCommand::None;
+  bool Help = false;     // print the help of Command (overall help for None)
+  bool Compact = false;  // dump: one line instead of indented JSON
+  std::string File;
+  std::string RecordNumber;  // ascan: N as typed
+  std::string Error;         // non-empty: a usage error, said in this text
+};
+
+// Reads the arguments after the program name.
+TCommandLine ParseCommandLine(const std::vector<std::string>& arguments);
+
+// The help of one command, or the overall help for TCommand::None.
+std::string HelpText(TCommand command);
+
+// The one-line reminder printed after a usage error.
+std::string UsageHint(TCommand command);
+
+}  // namespace veltctl

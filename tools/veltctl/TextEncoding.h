@@ -1,0 +1,18 @@
+// Windows-1251 text of the files (names, comments, quoted lines in error
+// messages) as UTF-8 for the terminal and for JSON.
+#pragma once
+
+#include <string>
+
+namespace veltctl {
+
+// Bytes that Windows-1251 leaves undefined become U+FFFD.
+std::string Utf8FromWindows1251(const std::string& text);
+
+// A message of the readers for the terminal: it may quote a line of the
+// file (Windows-1251) or name a path (already UTF-8). Text that is valid
+// UTF-8 stays as it is, anything else is taken as Windows-1251; Cyrillic in
+// Windows-1251 is practically never valid UTF-8.
+std::string TerminalText(const std::string& message);
+
+}  // namespace veltctl

@@ -1,0 +1,49 @@
+// veltctl: the command-line companion of Velt Studio for record and
+// configuration files (check, dump as JSON, A-scan text).
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "Arguments.h"
+#include "Commands.h"
+
+int main(int argc, char** argv) {
+  using namespace veltctl;
+  std::ios::sync_with_stdio(false);
+  const TCommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  if (!line.Error.empty()) {
+    std::cerr << "veltctl: " << line.Error << '\n' << UsageHint(line.Command) << '\n';
+    return kExitUsage;
+  }
+  if (line.Help) {
+    std::cout << HelpText(line.Command);
+    return kExitOk;
+  }
+  try {
+    int status = kExitOk;
+    switch (line.Command) {
+      case TCommand::Check:
+        status = RunCheck(line, std::cout, std::cerr);
+        break;
+      case TCommand::Dump:
+        status = RunDump(line, std::cout, std::cerr);
+        break;
+      case TCommand::AScan:
+        status = RunAScan(line, std::cout, std::cerr);
+        break;
+      case TCommand::None:
+        std::cout << HelpText(TCommand::None);
+        break;
+    }
+    std::cout.flush();
+    if (!std::cout) {
+      std::cerr << "veltctl: cannot write the output\n";
+      return kExitFileFailure;
+    }
+    return status;
+  } catch (const std::exception& e) {
+    std::cerr << "veltctl: " << e.what() << '\n';
+    return kExitFileFailure;
+  }
+}
