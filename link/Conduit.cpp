@@ -62,6 +62,11 @@ class TLoadedConduit {
       profile = ParseSimulatorProfile("none", error);
     }
     auto platform = std::make_unique<TSimulatedPlatform>(*profile);
+    if (platform->Instrument() != nullptr) {
+      platform->Instrument()->OnProblem = [](const std::string& problem) {
+        std::fprintf(stderr, "Conduit: simulated instrument: %s\n", problem.c_str());
+      };
+    }
     if (!profile->LogPath.empty() && platform->Instrument() != nullptr) {
       Log = std::make_unique<TTransferLogFile>(profile->LogPath);
       platform->Instrument()->OnTransfer = [this](const TTransferRecord& record) {

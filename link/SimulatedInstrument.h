@@ -1,7 +1,10 @@
 // The simulated instrument at the pipe level: it takes 8-byte service
 // requests and bulk chunks, answers with service messages (ready marks
 // before every chunk it expects) and bulk blocks, and keeps a log of every
-// transfer. Faults can be injected for tests. All of its state lives here.
+// transfer. It answers the instrument's commands from its memory (100
+// configuration slots, stored records, the clock) and sends live frames
+// that follow its working configuration. Faults can be injected for tests.
+// All of its state lives here.
 #pragma once
 
 #include <cstddef>
@@ -12,14 +15,10 @@
 #include <string>
 #include <vector>
 
-namespace conduit {
+#include "SimulatedMemory.h"
+#include "SimulatorIdentity.h"
 
-struct TSimulatorIdentity {
-  std::uint8_t DeviceType = 1;  // 1..6
-  std::uint8_t MajorVersion = 3;
-  std::uint8_t MinorVersion = 26;
-  std::uint8_t ConfigLocalVersion = 0;
-};
+namespace conduit {
 
 // Faults a test can ask for. Counts are 1-based; 0 means "never".
 struct TSimulatorFaults {
@@ -35,6 +34,13 @@ struct TSimulatorFaults {
   unsigned EmptyBulkRead = 0;
   // Command code -> status byte to answer instead of "accepted".
   std::map<std::uint8_t, std::uint8_t> AnswerStatus;
+  // The instrument stops answering after this many pipe transfers: it is
+  // still enumerated and its pipes open, writes go nowhere, and every read
+  // waits ReadTimeoutMs and then fails.
+  unsigned SilentAfterTransfers = 0;
+  // How long a read from an instrument that does not answer waits before it
+  // fails, as the real platform waits for its transfer time-out.
+  unsigned ReadTimeoutMs = 5000;
 };
 
 enum class TTransferKind : std::uint8_t { ServiceOut, ServiceIn, BulkOut, BulkIn };
@@ -49,10 +55,27 @@ class TSimulatedInstrument {
  public:
   static constexpr std::uint8_t kAccepted = 2;
 
-  TSimulatedInstrument(TSimulatorIdentity identity, TSimulatorFaults faults)
-      : Identity(identity), Faults(std::move(faults)) {}
+  // An instrument with the demo memory of its identity.
+  TSimulatedInstrument(TSimulatorIdentity identity, TSimulatorFaults faults);
+  // An instrument with the given memory (for example one loaded from a folder).
+  TSimulatedInstrument(TSimulatedMemory memory, TSimulatorFaults faults);
 
-  const TSimulatorIdentity& GetIdentity() const { return Identity; }
+  const TSimulatorIdentity& GetIdentity() const { return Memory.Identity; }
+  // The memory as the host left it: slots written with command 1, the clock
+  // block of command 8, the gain and range of commands 19 and 20 in slot 0.
+  const TSimulatedMemory& GetMemory() const { return Memory; }
+  // The layout the instrument stores its configurations in.
+  TSimulatedLayout Layout() const { return ImageLayout; }
+
+  // After every accepted configuration write, clock set, gain or range the
+  // memory is written to this folder (SimulatedMemoryFolder.h); empty: never.
+  void SetSaveFolder(std::string folder) { SaveFolder = std::move(folder); }
+  bool SaveMemoryFolder(const std::string& folder, std::string& error) const;
+  // Told of what the instrument cannot do (a save that failed).
+  std::function<void(const std::string&)> OnProblem;
+
+  // Whether the instrument has stopped answering (silent-after).
+  bool Silent() const;
   bool Present() const { return !Unplugged; }
   void Unplug() { Unplugged = true; }
 
@@ -71,7 +94,8 @@ class TSimulatedInstrument {
   std::size_t PendingServiceAnswers() const { return ServiceAnswers.size(); }
   std::size_t PendingBulkBytes() const { return BulkOutgoing.size(); }
 
-  // Command handlers: a later command set adds its own here.
+  // Command handlers: a handler set here answers its command instead of the
+  // instrument's own (1, 3, 5, 8, 18, 19, 20), so a test can make one misbehave.
   using TCommandHandler = std::function<void(TSimulatedInstrument&, const std::uint8_t* request)>;
   void SetCommandHandler(std::uint8_t code, TCommandHandler handler);
 
@@ -86,12 +110,30 @@ class TSimulatedInstrument {
 
  private:
   bool CountTransfer();
+  void WaitForTimeOut() const;
+  void AnswerCommand(const std::uint8_t* request);
+  void WriteConfiguration(std::uint16_t n);
+  void ReadConfiguration(std::uint16_t n);
+  void ReadRecord(std::uint16_t n);
+  void SetClock();
+  void SetGain(std::uint16_t attenuator);
+  void SetRange(std::uint8_t indexMarkMks, std::uint8_t pixelGridLength);
+  void QueueLiveFrame();
+  void FollowWorkingConfiguration();
+  void Save(int slot);  // a slot number, or -1 for the clock
   void Record(TTransferKind kind, const std::uint8_t* data, std::size_t n, bool ok);
   void QueueReadyMark();
   void HandleRequest(const std::uint8_t* request);
 
-  TSimulatorIdentity Identity;
+  TSimulatedMemory Memory;
+  TSimulatedLayout ImageLayout;
   TSimulatorFaults Faults;
+  std::string SaveFolder;
+  bool SavedOnce = false;
+
+  // The working configuration as the live frames see it.
+  TSimulatedImageFields Working{};
+  std::uint64_t Frames = 0;
   bool Unplugged = false;
   unsigned Transfers = 0;
   unsigned ReadyMarksSent = 0;

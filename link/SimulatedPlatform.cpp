@@ -5,7 +5,10 @@ namespace conduit {
 TSimulatedPlatform::TSimulatedPlatform(const TSimulatorProfile& profile)
     : ClassIndex(profile.ClassIndex), Path("sim:" + profile.Name) {
   if (profile.Plugged) {
-    Device = std::make_unique<TSimulatedInstrument>(profile.Identity, profile.Faults);
+    Device = profile.Memory
+                 ? std::make_unique<TSimulatedInstrument>(*profile.Memory, profile.Faults)
+                 : std::make_unique<TSimulatedInstrument>(profile.Identity, profile.Faults);
+    Device->SetSaveFolder(profile.SavePath);
   }
 }
 

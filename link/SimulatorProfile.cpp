@@ -4,8 +4,27 @@
 #include <sstream>
 #include <vector>
 
+#include "SimulatedMemoryFolder.h"
+
 namespace conduit {
 namespace {
+
+constexpr TNamedSimulatorProfile kNamedProfiles[] = {
+    {"1:2.0", "device type 1, firmware 2.0: TBaseConfigCell, not initialised"},
+    {"1:3.10", "device type 1, firmware 3.0..3.15: TBaseConfigCell"},
+    {"1:3.17", "device type 1, firmware 3.16..3.25: T3_17ConfigCell"},
+    {"1:3.26", "device type 1, firmware 3.26..3.29: T3_26ConfigCell"},
+    {"1:3.30", "device type 1, firmware 3.30..3.34: T4_08ConfigCell"},
+    {"1:4.0.2", "device type 1, firmware 4, local version 2: T4_03ConfigCell"},
+    {"1:4.0.3", "device type 1, firmware 4, local version 3: T4_08ConfigCell"},
+    {"1:5.0.0", "device type 1, firmware 5, local version 0: T5_00ConfigCell"},
+    {"1:5.0.1", "device type 1, firmware 5, local version 1: T5_01ConfigCell"},
+    {"2:2.8", "device type 2, firmware 2.7..2.10: T3_17ConfigCell"},
+    {"2:3.10", "device type 2, firmware 3.9..3.12: T3_26ConfigCell"},
+    {"2:3.20.2", "device type 2, firmware 3.13..3.33, local version 2: T4_03ConfigCell"},
+    {"2:4.0.2", "device type 2, firmware 4, local version 2: T4_03ConfigCell"},
+    {"2:5.4.4", "device type 2, firmware 5, local version 4: T5_01ConfigCell"},
+};
 
 // The interface class table: device type per class, in discovery order.
 constexpr std::uint8_t kClassTypes[7] = {1, 1, 2, 3, 4, 5, 6};
@@ -61,7 +80,17 @@ bool ParseIdentity(const std::string& text, TSimulatorIdentity& identity) {
   return true;
 }
 
+std::size_t ClassIndexOf(std::uint8_t deviceType) {
+  std::size_t index = 0;
+  while (index + 1 < std::size(kClassTypes) && kClassTypes[index] != deviceType) {
+    ++index;
+  }
+  return index;
+}
+
 }  // namespace
+
+std::span<const TNamedSimulatorProfile> SimulatorProfileNames() { return kNamedProfiles; }
 
 std::optional<TSimulatorProfile> ParseSimulatorProfile(const std::string& text,
                                                        std::string& error) {
@@ -74,13 +103,20 @@ std::optional<TSimulatorProfile> ParseSimulatorProfile(const std::string& text,
   profile.Name = parts[0];
   if (parts[0] == "none") {
     profile.Plugged = false;
+  } else if (parts[0].find('/') != std::string::npos) {
+    std::string reason;
+    profile.Memory = LoadMemoryFolder(parts[0], reason);
+    if (!profile.Memory) {
+      error = "memory folder '" + parts[0] + "': " + reason;
+      return std::nullopt;
+    }
+    profile.Identity = profile.Memory->Identity;
+    profile.ClassIndex = ClassIndexOf(profile.Identity.DeviceType);
   } else if (!ParseIdentity(parts[0], profile.Identity)) {
-    error = "'" + parts[0] + "' is not TYPE:MAJOR.MINOR[.LOCAL] with TYPE 1..6";
+    error = "'" + parts[0] + "' is not TYPE:MAJOR.MINOR[.LOCAL] with TYPE 1..6, nor a folder";
     return std::nullopt;
   } else {
-    while (kClassTypes[profile.ClassIndex] != profile.Identity.DeviceType) {
-      ++profile.ClassIndex;
-    }
+    profile.ClassIndex = ClassIndexOf(profile.Identity.DeviceType);
   }
   for (std::size_t i = 1; i < parts.size(); ++i) {
     const auto equals = parts[i].find('=');
@@ -95,6 +131,15 @@ std::optional<TSimulatorProfile> ParseSimulatorProfile(const std::string& text,
     } else if (key == "unplug-after") {
       ok = ParseNumber(value, 1000000, a);
       profile.Faults.UnplugAfterTransfers = static_cast<unsigned>(a);
+    } else if (key == "silent-after") {
+      ok = ParseNumber(value, 1000000, a) && a >= 1;
+      profile.Faults.SilentAfterTransfers = static_cast<unsigned>(a);
+    } else if (key == "timeout") {
+      ok = ParseNumber(value, 600000, a);
+      profile.Faults.ReadTimeoutMs = static_cast<unsigned>(a);
+    } else if (key == "save") {
+      ok = !value.empty();
+      profile.SavePath = value;
     } else if (key == "no-ready") {
       ok = ParseNumber(value, 1000000, a);
       profile.Faults.MissingReadyMark = static_cast<unsigned>(a);
