@@ -1,11 +1,6 @@
 // veltctl run as a program on record and configuration files written by the
 // program's own writers: the check summary, the JSON dump read back, the
 // A-scan text, help, and the failures with their exit statuses.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -20,15 +15,13 @@
 #include <config/ConfigObject5_01ver_Unit.h>
 #include <records/RecordFilesUnit.h>
 
-extern char** environ;
+#include "tools/VeltctlRunSupport.h"
 
 namespace velt {
 namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
-
-const std::string kVeltctl = VELT_RUNTIME_DIR "/veltctl";
 
 // Windows-1251 bytes of the texts the files carry, and their UTF-8 form.
 const std::string kCrackComment1251 =
@@ -40,24 +33,6 @@ const std::string kCrackComment1251 =
 const std::string kCrackCommentUtf8 = "Трещина: глубина 5 мм";
 const std::string kWeldName1251 = "\xD8\xCE\xC2 12";
 const std::string kWeldNameUtf8 = "ШОВ 12        ";  // the 14 characters the file keeps
-
-struct TRun {
-  int Status = -1;
-  std::string Out;
-  std::string Err;
-};
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& content) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << content;
-}
 
 class VeltctlTest : public ::testing::Test {
  protected:
@@ -71,37 +46,8 @@ class VeltctlTest : public ::testing::Test {
     fs::remove_all(Folder, ignored);
   }
 
-  // Runs veltctl with these arguments, stdout and stderr caught in files.
   TRun Run(const std::vector<std::string>& arguments) const {
-    const fs::path out = Folder / "stdout.txt";
-    const fs::path err = Folder / "stderr.txt";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::vector<std::string> all{kVeltctl};
-    all.insert(all.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (auto& argument : all) {
-      argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    TRun run;
-    const int spawned =
-        posix_spawn(&pid, kVeltctl.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-      ADD_FAILURE() << "cannot start " << kVeltctl;
-      return run;
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.Out = ReadFile(out);
-    run.Err = ReadFile(err);
-    return run;
+    return RunVeltctl(arguments, Folder);
   }
 
   // Three records of firmware 3.26 (device type 1), each with its own
@@ -486,9 +432,13 @@ TEST_F(VeltctlTest, AScanPrintsTheClipboardTextOfEachRecord) {
 
 TEST_F(VeltctlTest, HelpGoesToStdoutWithSuccess) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-      {{"--help"}, "Usage: veltctl COMMAND"},
-      {{"-h"}, "Usage: veltctl COMMAND"},
-      {{"help"}, "Usage: veltctl COMMAND"},
+      {{"--help"}, "Usage: veltctl [--simulate PROFILE|FOLDER] COMMAND"},
+      {{"-h"}, "Usage: veltctl [--simulate PROFILE|FOLDER] COMMAND"},
+      {{"help"}, "Usage: veltctl [--simulate PROFILE|FOLDER] COMMAND"},
+      {{"help", "records", "pull"}, "Usage: veltctl [--simulate PROFILE|FOLDER] records pull"},
+      {{"configs", "push", "--help"}, "Usage: veltctl [--simulate PROFILE|FOLDER] configs push"},
+      {{"--simulate", "1:3.26", "clock", "set", "-h"}, "Usage: veltctl [--simulate PROFILE|FOLDER] clock set"},
+      {{"info", "--help"}, "Usage: veltctl [--simulate PROFILE|FOLDER] info"},
       {{"check", "--help"}, "Usage: veltctl check FILE"},
       {{"help", "dump"}, "Usage: veltctl dump [--compact] FILE"},
       {{"dump", "-h", "whatever.dtf"}, "Usage: veltctl dump"},

@@ -7,13 +7,15 @@
 
 namespace veltctl {
 
-// Exit statuses: success, a file that cannot be opened or read, a command
-// line that asks for something veltctl cannot do.
+// Exit statuses: success, a file that cannot be opened, read or written, a
+// command line that asks for something veltctl cannot do, no instrument or
+// an exchange with it that failed.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFileFailure = 1;
 inline constexpr int kExitUsage = 2;
+inline constexpr int kExitInstrumentFailure = 3;
 
-enum class TCommand { None, Check, Dump, AScan };
+enum class TCommand { None, Check, Dump, AScan, Info, RecordsPull, ConfigsPull, ConfigsPush, ClockSet };
 
 struct TCommandLine {
   TCommand Command = TCommand::None;
@@ -21,6 +23,9 @@ struct TCommandLine {
   bool Compact = false;  // dump: one line instead of indented JSON
   std::string File;
   std::string RecordNumber;  // ascan: N as typed
+  std::vector<std::string> Slots;  // configs push: the slots as typed
+  bool SimulateGiven = false;
+  std::string Simulate;  // --simulate PROFILE|FOLDER
   std::string Error;         // non-empty: a usage error, said in this text
 };
 

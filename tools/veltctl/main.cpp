@@ -1,5 +1,6 @@
 // veltctl: the command-line companion of Velt Studio for record and
-// configuration files (check, dump as JSON, A-scan text).
+// configuration files (check, dump as JSON, A-scan text) and for the
+// instrument (info, records and configurations pulled and pushed, clock).
 #include <exception>
 #include <iostream>
 #include <string>
@@ -7,6 +8,7 @@
 
 #include "Arguments.h"
 #include "Commands.h"
+#include "DeviceCommands.h"
 
 int main(int argc, char** argv) {
   using namespace veltctl;
@@ -31,6 +33,21 @@ int main(int argc, char** argv) {
         break;
       case TCommand::AScan:
         status = RunAScan(line, std::cout, std::cerr);
+        break;
+      case TCommand::Info:
+        status = RunInfo(line, std::cout, std::cerr);
+        break;
+      case TCommand::RecordsPull:
+        status = RunRecordsPull(line, std::cout, std::cerr);
+        break;
+      case TCommand::ConfigsPull:
+        status = RunConfigsPull(line, std::cout, std::cerr);
+        break;
+      case TCommand::ConfigsPush:
+        status = RunConfigsPush(line, std::cout, std::cerr);
+        break;
+      case TCommand::ClockSet:
+        status = RunClockSet(line, std::cout, std::cerr);
         break;
       case TCommand::None:
         std::cout << HelpText(TCommand::None);

@@ -1,0 +1,218 @@
+#include "DeviceCommands.h"
+
+#include <unistd.h>
+
+#include <charconv>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include <connection/HI_Using_USB_ConnectionsUnit.h>
+#include <connection/TransferMessages.h>
+#include <records/RecordFilesUnit.h>
+#include <strings/RunTimeFoldersUnit.h>
+
+#include "TerminalPorts.h"
+#include "TextEncoding.h"
+
+namespace veltctl {
+namespace {
+
+constexpr int kErrorUploadCaption = 4;
+constexpr int kErrorUploadText = 16;
+constexpr std::uint16_t kSlots = 100;
+
+// One connection to the instrument with the terminal's ports.
+class TSession {
+ public:
+  explicit TSession(std::ostream& err)
+      : Err(err),
+        Feedback(err),
+        Strings(Feedback),
+        Progress(err, ::isatty(STDERR_FILENO) == 1),
+        Link(velt::TConduitBinding::DefaultCandidates()),
+        Connection(Link, Strings, Feedback, Progress, Time) {}
+
+  // Loads the strings and connects; on failure says why and returns the
+  // exit status, otherwise kExitOk.
+  int Open(const TCommandLine& line) {
+    if (line.SimulateGiven) {
+      ::setenv("CONDUIT_SIMULATOR", line.Simulate.c_str(), 1);
+    }
+    const velt::TRunTimeFolders folders = velt::ResolveRunTimeFolders();
+    if (!Strings.LoadStringFiles(folders.Strings)) {
+      Err << "veltctl: the string files in " << folders.Strings.string()
+          << " do not load\n";
+      return kExitFileFailure;
+    }
+    Connection.Connect();
+    if (!Connection.State.Connected) {
+      Err << "veltctl: no instrument is connected ("
+          << Utf8FromWindows1251(Connection.State.StateText) << ")\n";
+      return kExitInstrumentFailure;
+    }
+    return kExitOk;
+  }
+
+  // A failure the program would show in a message box.
+  int Fail(const std::string& caption, const std::string& text) {
+    Feedback.ShowMessage(caption, text, velt::TMessageIcon::Error);
+    return kExitInstrumentFailure;
+  }
+
+  std::string StateText() const { return Utf8FromWindows1251(Connection.State.StateText); }
+
+  std::ostream& Err;
+  TTerminalFeedback Feedback;
+  velt::TLocalStrings Strings;
+  TTerminalProgress Progress;
+  velt::TSystemTimeSource Time;
+  velt::TConduitBinding Link;
+  velt::TInstrumentConnection Connection;
+};
+
+std::string ClassFor(const velt::TUSBDeviceState& state) {
+  const auto cell = velt::CreateConfigCellForVersion(state.MajorVersion, state.MinorVersion,
+                                                     state.ConfigLocalVersion, state.DeviceType);
+  return cell ? velt::ConfigClassName(*cell) : "none (this firmware is not supported)";
+}
+
+int SaveFailed(std::ostream& err, const std::string& file, const velt::TFileResult& result) {
+  err << "veltctl: " << file << ": " << TerminalText(result.Error) << '\n';
+  return kExitFileFailure;
+}
+
+bool ParseSlot(const std::string& text, std::uint16_t& slot) {
+  unsigned value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || text.empty() || value >= kSlots) {
+    return false;
+  }
+  slot = static_cast<std::uint16_t>(value);
+  return true;
+}
+
+}  // namespace
+
+int RunInfo(const TCommandLine& line, std::ostream& out, std::ostream& err) {
+  TSession session(err);
+  if (const int status = session.Open(line); status != kExitOk) {
+    return status;
+  }
+  const velt::TUSBDeviceState& s = session.Connection.State;
+  out << "device type: " << int{s.DeviceType} << '\n'
+      << "firmware: " << int{s.MajorVersion} << '.' << int{s.MinorVersion} << '\n'
+      << "configuration local version: " << int{s.ConfigLocalVersion} << '\n'
+      << "configuration class: " << ClassFor(s) << '\n'
+      << "state: " << session.StateText() << '\n'
+      << "library: " << session.Link.LoadedFrom() << '\n';
+  return kExitOk;
+}
+
+int RunRecordsPull(const TCommandLine& line, std::ostream& out, std::ostream& err) {
+  TSession session(err);
+  if (const int status = session.Open(line); status != kExitOk) {
+    return status;
+  }
+  velt::TFlawDataBlock records;
+  if (!session.Connection.DownloadAllRecords(records)) {
+    return session.Fail(velt::kTransferFailedCaption, velt::kRecordsDownloadFailedText);
+  }
+  if (records.Count == 0) {
+    return session.Fail(velt::kTransferFailedCaption, velt::kNoRecordsInInstrumentText);
+  }
+  records.Source = velt::kSourceInstrument;
+  records.FileName = session.Connection.State.StateText;
+  if (const velt::TFileResult saved = velt::SaveRecordFile(records, line.File); !saved) {
+    return SaveFailed(err, line.File, saved);
+  }
+  out << line.File << ": " << records.Count << " records from " << session.StateText() << '\n';
+  return kExitOk;
+}
+
+int RunConfigsPull(const TCommandLine& line, std::ostream& out, std::ostream& err) {
+  TSession session(err);
+  if (const int status = session.Open(line); status != kExitOk) {
+    return status;
+  }
+  velt::TUSBConfigsBlock configs;
+  if (!session.Connection.DownloadAllConfigurations(configs)) {
+    return session.Fail(velt::kTransferFailedCaption, velt::kConfigsDownloadFailedText);
+  }
+  configs.Source = velt::kSourceInstrument;
+  configs.FileName = session.Connection.State.StateText;
+  if (const velt::TFileResult saved = velt::SaveConfigurationFile(configs, line.File); !saved) {
+    return SaveFailed(err, line.File, saved);
+  }
+  out << line.File << ": " << configs.Count << " configurations from " << session.StateText()
+      << '\n';
+  return kExitOk;
+}
+
+int RunConfigsPush(const TCommandLine& line, std::ostream& out, std::ostream& err) {
+  velt::TUSBConfigsBlock configs;
+  if (const velt::TFileResult loaded = velt::LoadConfigurationFile(configs, line.File); !loaded) {
+    return SaveFailed(err, line.File, loaded);
+  }
+  std::vector<std::uint16_t> slots;
+  for (const std::string& text : line.Slots) {
+    std::uint16_t slot = 0;
+    if (!ParseSlot(text, slot)) {
+      err << "veltctl: slot '" << text << "' is not a number 0..99\n";
+      return kExitUsage;
+    }
+    if (slot >= configs.LoadedFlags.size() || !configs.LoadedFlags[slot]) {
+      err << "veltctl: " << line.File << " holds no configuration " << slot << '\n';
+      return kExitUsage;
+    }
+    slots.push_back(slot);
+  }
+  if (slots.empty()) {
+    for (std::uint16_t n = 0; n < configs.LoadedFlags.size() && n < kSlots; ++n) {
+      if (configs.LoadedFlags[n]) {
+        slots.push_back(n);
+      }
+    }
+  }
+  TSession session(err);
+  if (const int status = session.Open(line); status != kExitOk) {
+    return status;
+  }
+  const velt::TUSBDeviceState& s = session.Connection.State;
+  if (configs.ConfigLocalVersion != s.ConfigLocalVersion) {
+    err << "veltctl: " << line.File << " holds configurations of configuration local version "
+        << int{configs.ConfigLocalVersion} << "; the instrument uses "
+        << int{s.ConfigLocalVersion} << '\n';
+    return kExitInstrumentFailure;
+  }
+  for (std::uint16_t slot : slots) {
+    configs.ChangedFlags[slot] = true;
+  }
+  if (!session.Connection.UploadChangedConfigurations(configs)) {
+    return session.Fail(session.Strings.Error(kErrorUploadCaption),
+                        session.Strings.Error(kErrorUploadText));
+  }
+  out << line.File << ": " << slots.size() << " configurations written to "
+      << session.StateText() << '\n';
+  return kExitOk;
+}
+
+int RunClockSet(const TCommandLine& line, std::ostream& out, std::ostream& err) {
+  TSession session(err);
+  if (const int status = session.Open(line); status != kExitOk) {
+    return status;
+  }
+  if (session.Connection.State.DeviceType != 2) {
+    err << "veltctl: only instruments of device type 2 keep a clock; this one is of type "
+        << int{session.Connection.State.DeviceType} << '\n';
+    return kExitInstrumentFailure;
+  }
+  if (!session.Connection.SetClock()) {
+    err << "veltctl: the instrument's clock was not set\n";
+    return kExitInstrumentFailure;
+  }
+  out << "clock set on " << session.StateText() << '\n';
+  return kExitOk;
+}
+
+}  // namespace veltctl
