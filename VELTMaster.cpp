@@ -1,22 +1,25 @@
 // VELTMaster: the composition root. Builds the program's objects, runs the
 // message loop, and shuts them down in the reverse order of construction:
-// main window (closes the connection), connection, link binding, strings.
+// main window (closes the connection, saves the default report), progress
+// window, connection, link binding, strings, application.
 //
 // Options (none is required):
 //   --print-state   run until the first showing has connected, print the
 //                   device panel of the status bar, and exit; messages are
 //                   printed instead of shown. For machines without a display.
-#include <QApplication>
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
 
 #include <connection/ConduitBinding.h>
 #include <connection/HI_Using_USB_ConnectionsUnit.h>
+#include <ports/TimeSource.h>
 #include <strings/LocalStringsUnit.h>
 #include <strings/RunTimeFoldersUnit.h>
+#include <ui/ProgressFormUnit.h>
 #include <ui/QtUserFeedback.h>
 #include <ui/VELTMainFormUnit.h>
+#include <ui/VeltApplicationUnit.h>
 
 int main(int argc, char** argv) {
   bool printState = false;
@@ -26,19 +29,21 @@ int main(int argc, char** argv) {
     }
   }
 
-  QApplication application(argc, argv);
-  QApplication::setApplicationName("Velt Studio 3");
-  QApplication::setApplicationDisplayName("Velt Studio 3");
-
+  velt::TVeltApplication application(argc, argv);
   velt::TQtUserFeedback feedback(printState);
+  application.SetErrorFeedback(&feedback);
   velt::TLocalStrings strings(feedback);
   velt::SetProgramStrings(&strings);
   velt::TConduitBinding link(velt::TConduitBinding::DefaultCandidates());
-  velt::TInstrumentConnection connection(link, strings, feedback);
+  velt::TGuiProgress progress;
+  velt::TSystemTimeSource time;
+  velt::TInstrumentConnection connection(link, strings, feedback, progress, time);
 
   int result = 0;
   {
-    velt::TVELTMainForm mainForm(strings, connection, feedback, velt::ResolveRunTimeFolders());
+    velt::TVELTMainForm mainForm(strings, connection, feedback, progress, time,
+                                 velt::ResolveRunTimeFolders());
+    progress.Form();  // the progress window exists from the start, hidden
     if (printState) {
       mainForm.OnFirstShowingDone = [&mainForm, &strings]() {
         if (strings.LookupPath(velt::TStringFile::Captions).empty() || !mainForm.StringsLoaded()) {
@@ -51,8 +56,9 @@ int main(int argc, char** argv) {
       };
     }
     mainForm.show();
-    result = QApplication::exec();
+    result = velt::TVeltApplication::exec();
   }
+  application.SetErrorFeedback(nullptr);
   velt::SetProgramStrings(nullptr);
   return result;
 }

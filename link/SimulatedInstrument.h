@@ -78,6 +78,8 @@ class TSimulatedInstrument {
   bool Silent() const;
   bool Present() const { return !Unplugged; }
   void Unplug() { Unplugged = true; }
+  // Plugged in again (tests of arrival); the transfer count goes on.
+  void Replug() { Unplugged = false; }
 
   // The four pipes, seen from the host. `done` is the number of bytes moved.
   bool HostWritesService(const std::uint8_t* data, std::size_t n, std::size_t& done);

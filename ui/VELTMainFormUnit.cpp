@@ -1,13 +1,22 @@
 #include <ui/VELTMainFormUnit.h>
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QTimer>
+#include <QVBoxLayout>
+#include <filesystem>
 
+#include <ports/Errors.h>
 #include <ui/Cp1251.h>
+#include <ui/DeviceMonitorUnit.h>
+#include <ui/PageControlUnit.h>
+#include <ui/ProgressFormUnit.h>
+#include <ui/ReportHeaderPanelsUnit.h>
 
 namespace velt {
 namespace {
@@ -17,24 +26,64 @@ constexpr int kClientHeight = 716;
 const char* const kTabNames[4] = {"DataTabSheet", "SetupTabSheet", "OnlineTabSheet",
                                   "ReportTabSheet"};
 
+// The versions the configuration collection is built for before an
+// instrument has told its own.
+constexpr std::uint8_t kDefaultMajor = 3;
+constexpr std::uint8_t kDefaultMinor = 18;
+constexpr std::uint8_t kDefaultLocal = 2;
+constexpr std::uint8_t kDefaultDevice = 1;
+
+// The actions each condition enables (C = connected, K = a configuration
+// selected, R = a record selected). Actions a later tab brings are found
+// by name when they exist.
+const char* const kConnectedActions[] = {"SetConfigsAction", "ReceiveConfigsAction",
+                                         "ReceiveFlawsAction", "UnplugDeviceAction"};
+const char* const kConfigurationActions[] = {"SaveConfigsAction"};
+const char* const kRecordActions[] = {"SaveFlawsAction", "PreviewSimpleFlawsAction",
+                                      "PrintSimpleFlawsAction"};
+const char* const kConfigurationAndConnectedControls[] = {
+    "SetupGainUpButton",    "SetupGainDownButton", "SetupRangeShortButton",
+    "SetupRangeLongButton", "OnlineFreezeButton",  "OnlineGainUpButton",
+    "OnlineGainDownButton", "OnlineRangeShortButton", "OnlineRangeLongButton",
+    "OnlineCursorLeftButton", "OnlineCursorRightButton"};
+
 }  // namespace
 
 TVELTMainForm::TVELTMainForm(TLocalStrings& strings, TInstrumentConnection& connection,
-                             IUserFeedback& feedback, TRunTimeFolders folders)
-    : Strings(strings), Connection(connection), Feedback(feedback), Folders(std::move(folders)) {
+                             IUserFeedback& feedback, TGuiProgress& progress, ITimeSource& time,
+                             TRunTimeFolders folders)
+    : Strings(strings),
+      Connection(connection),
+      Feedback(feedback),
+      Progress(progress),
+      Time(time),
+      Folders(std::move(folders)),
+      CurrentTimer(this),
+      OnlineReceiveTimer(this),
+      ButtonPressTimer(this) {
   setObjectName("VELTMainForm");
   setWindowTitle("Velt Studio 3.0");
   setWindowFlags(windowFlags() & ~Qt::WindowMaximizeButtonHint);
   setFixedSize(kClientWidth, kClientHeight);
 
-  MainPageControl = new QTabWidget(this);
-  MainPageControl->setObjectName("MainPageControl");
+  MainPageControl = new TPageControl(this);
   for (const char* name : kTabNames) {
     auto* page = new QWidget(MainPageControl);
     page->setObjectName(name);
     MainPageControl->addTab(page, QString());
   }
   setCentralWidget(MainPageControl);
+  connect(MainPageControl, &QTabWidget::currentChanged, this, [this](int) { RefreshStatusPanel1(); });
+
+  // The report tab's header panels; the rest of the tab comes with it.
+  QWidget* reportPage = MainPageControl->widget(kReportTab);
+  auto* reportLayout = new QVBoxLayout(reportPage);
+  ReportPanel1 = new TSimpleReportMainReportPanel(reportPage);
+  ReportPanel2 = new TSimpleReport2MainReportPanel(reportPage);
+  reportLayout->addWidget(ReportPanel1);
+  reportLayout->addWidget(ReportPanel2);
+  ReportPanel2->hide();
+  ReportTab = std::make_unique<TReportTabForm>(*ReportPanel1, *ReportPanel2, true);
 
   StatusPanel0 = new QLabel(QString::fromUtf8("УСТРОЙСТВО:НЕТ УСТРОЙСТВА"), this);
   StatusPanel0->setObjectName("StatusPanel0");
@@ -46,10 +95,55 @@ TVELTMainForm::TVELTMainForm(TLocalStrings& strings, TInstrumentConnection& conn
   statusBar()->addWidget(StatusPanel1);
   statusBar()->setSizeGripEnabled(false);
 
+  CreateActions();
+
+  // Creation: the drawing record exists from now on, showing no cell.
+  CtrlHeld = false;
+  qApp->installEventFilter(this);
+  BuildDefaultConfigurations();
+  SelectedConfiguration = 0;
+  Configs.DrawingRecord->Refer(nullptr);
+  Configs.Clear();
+  OnlineBusy = false;
+  ClockBusy = false;
+
+  CurrentTimer.setObjectName("CurrentTimer");
+  CurrentTimer.setInterval(1000);
+  connect(&CurrentTimer, &QTimer::timeout, this, &TVELTMainForm::ClockTick);
+  OnlineReceiveTimer.setObjectName("OnlineReceiveTimer");
+  OnlineReceiveTimer.setInterval(1000);
+  connect(&OnlineReceiveTimer, &QTimer::timeout, this, &TVELTMainForm::OnlineTick);
+  ButtonPressTimer.setObjectName("ButtonPressTimer");
+  ButtonPressTimer.setInterval(1000);
+  CurrentTimer.start();
+  OnlineReceiveTimer.start();
+
+  Monitor = new TDeviceMonitor([this] { return Connection.InstrumentPresent(); }, this);
+  Monitor->OnDeviceChange = [this](std::uint16_t code) { HandleDeviceChange(code); };
+
+  Progress.SetOwner(this);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
   }
 }
+
+TVELTMainForm::~TVELTMainForm() { qApp->removeEventFilter(this); }
+
+void TVELTMainForm::CreateActions() {
+  UnplugDeviceAction = new QAction(this);
+  UnplugDeviceAction->setObjectName("UnplugDeviceAction");
+  UnplugDeviceAction->setEnabled(false);
+  connect(UnplugDeviceAction, &QAction::triggered, this, &TVELTMainForm::UnplugDevice);
+  addAction(UnplugDeviceAction);
+}
+
+void TVELTMainForm::BuildDefaultConfigurations() {
+  Configs.Build(100, kDefaultMajor, kDefaultMinor, kDefaultLocal, kDefaultDevice);
+}
+
+QAction* TVELTMainForm::Action(const char* name) const { return findChild<QAction*>(name); }
+
+int TVELTMainForm::ActiveTab() const { return MainPageControl->currentIndex(); }
 
 void TVELTMainForm::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
@@ -74,32 +168,174 @@ void TVELTMainForm::FirstShowing() {
     }
     return;
   }
-  setWindowTitle(FromCp1251(Strings.Caption(4)));
-  for (int tab = 0; tab < 4; ++tab) {
-    MainPageControl->setTabText(tab, FromCp1251(Strings.Caption(static_cast<std::uint16_t>(5 + tab))));
-  }
-  RefreshStatusPanel0();
+  LoadTexts();
+  RefreshStatusBar();
 
   Connection.State.Connected = false;
   Connection.State.Busy = false;
   Connection.State.DeviceType = 0;
   Connection.State.StateText = Strings.Caption(47);
   Connection.Connect();
+  RefreshEnabledStates();
+
+  if (Connection.State.Connected) {
+    Configs.Clear();
+    Configs.Build(100, Connection.State.MajorVersion, Connection.State.MinorVersion,
+                  Connection.State.ConfigLocalVersion, Connection.State.DeviceType);
+    if (ShowFirstCell) {
+      ShowFirstCell();
+    }
+    SelectedConfiguration = 0;
+    Configs.DrawingRecord->Refer(nullptr);
+    Configs.Clear();
+  }
   RefreshStatusPanel0();
+  RefreshStatusPanel1();
+  ReportPanel1->ApplyReportGridColumnWidths();
+  ReportPanel2->ApplyReportGridColumnWidths();
+  LoadDefaultReport();
+  Monitor->Start();
   if (OnFirstShowingDone) {
     OnFirstShowingDone();
   }
 }
 
+void TVELTMainForm::LoadTexts() {
+  setWindowTitle(FromCp1251(Strings.Caption(4)));
+  for (int tab = 0; tab < 4; ++tab) {
+    MainPageControl->setTabText(tab, FromCp1251(Strings.Caption(static_cast<std::uint16_t>(5 + tab))));
+  }
+  ReportPanel1->LoadTexts(Strings);
+  ReportPanel2->LoadTexts(Strings);
+}
+
+std::filesystem::path TVELTMainForm::DefaultReportPath() const {
+  return Folders.Data / "default_reports" / "simple_report.rct";
+}
+
+void TVELTMainForm::LoadDefaultReport() {
+  if (!AppendixHeader) {
+    AppendixHeader = std::make_unique<TSimpleReportHeader>();
+  }
+  if (SelectedReportType == kReportType2) {
+    ReportHeader = std::make_unique<TSimpleReport2Header>();
+  } else {
+    ReportHeader = std::make_unique<TSimpleReportHeader>();
+  }
+  std::error_code ignored;
+  std::filesystem::create_directories(Folders.Data / "typical_reports", ignored);
+  const std::filesystem::path path = DefaultReportPath();
+  if (std::filesystem::exists(path, ignored)) {
+    ReportHeader->LoadFromFile(path.string());
+    ReportHeader->ShowHeader(*ReportTab);
+  } else {
+    std::filesystem::create_directories(path.parent_path(), ignored);
+    ReportHeader->ReadHeader(*ReportTab);
+    ReportHeader->SaveToFile(path.string());
+  }
+}
+
+void TVELTMainForm::SaveDefaultReport() {
+  if (!ReportHeader) {
+    return;
+  }
+  ReportHeader->ReadHeader(*ReportTab);
+  std::error_code ignored;
+  std::filesystem::create_directories(DefaultReportPath().parent_path(), ignored);
+  ReportHeader->SaveToFile(DefaultReportPath().string());
+  ReportHeader.reset();
+}
+
+void TVELTMainForm::closeEvent(QCloseEvent* event) {
+  if (!Closed) {
+    Closed = true;
+    Monitor->Stop();
+    CurrentTimer.stop();
+    OnlineReceiveTimer.stop();
+    ButtonPressTimer.stop();
+    Connection.Close();
+    Configs.Clear();
+    AppendixHeader.reset();
+    try {
+      // The default report is kept without a question.
+      SaveDefaultReport();
+    } catch (const std::exception& error) {
+      Feedback.ShowMessage("Velt Studio 3", error.what(), TMessageIcon::Error);
+    }
+  }
+  QMainWindow::closeEvent(event);
+}
+
 QString TVELTMainForm::StatusPanel0Text() const { return StatusPanel0->text(); }
+QString TVELTMainForm::StatusPanel1Text() const { return StatusPanel1->text(); }
 
 void TVELTMainForm::RefreshStatusPanel0() {
   StatusPanel0->setText(FromCp1251(DevicePanelText(Connection.State, Strings)));
 }
 
-void TVELTMainForm::closeEvent(QCloseEvent* event) {
-  Connection.Close();
-  QMainWindow::closeEvent(event);
+void TVELTMainForm::RefreshStatusPanel1() {
+  if (!Loaded) {
+    return;
+  }
+  const std::string none = Strings.Caption(49);
+  std::string source;
+  switch (ActiveTab()) {
+    case kSetupTab:
+      source = Configs.FileName.empty() ? none : Configs.FileName;
+      break;
+    case kOnlineTab:
+      source = !Configs.FileName.empty()              ? Configs.FileName
+               : !Connection.State.StateText.empty() ? Connection.State.StateText
+                                                      : none;
+      break;
+    default:  // the data and report tabs show the records' source
+      source = Flaws.FileName.empty() ? none : Flaws.FileName;
+      break;
+  }
+  StatusPanel1->setText(FromCp1251(Strings.Caption(48) + " " + source));
+}
+
+void TVELTMainForm::RefreshStatusBar() {
+  RefreshStatusPanel0();
+  RefreshStatusPanel1();
+}
+
+void TVELTMainForm::RefreshEnabledStates() {
+  const bool connected = Connection.State.Connected;
+  const bool configuration = SelectedConfiguration != 0;
+  const bool record = SelectedRecord != 0;
+  const auto enable = [this](const char* name, bool on) {
+    if (QAction* action = findChild<QAction*>(name)) {
+      action->setEnabled(on);
+    } else if (QWidget* control = findChild<QWidget*>(name)) {
+      control->setEnabled(on);
+    }
+  };
+  for (const char* name : kConnectedActions) {
+    enable(name, connected);
+  }
+  for (const char* name : kConfigurationActions) {
+    enable(name, configuration);
+  }
+  for (const char* name : kConfigurationAndConnectedControls) {
+    enable(name, configuration && connected);
+  }
+  for (const char* name : kRecordActions) {
+    enable(name, record);
+  }
+  // Nothing to upload that the instrument could take.
+  if (connected && (Configs.FileName.empty() || Configs.ConfigLocalVersion == 0)) {
+    enable("SetConfigsAction", false);
+  }
+}
+
+void TVELTMainForm::SetToolButtonBusy(bool busy, QWidget* button) {
+  auto* tool = qobject_cast<QAbstractButton*>(button);
+  if (tool == nullptr) {
+    return;
+  }
+  tool->setDown(busy);
+  tool->repaint();
 }
 
 }  // namespace velt

@@ -1,51 +1,133 @@
-// The main window: owns the connection for the program's lifetime, loads
-// the string files and connects at its first showing, shows the connection
-// in the status bar, and closes the connection when it closes.
+// The main window: owns the program's shared state (both collections, the
+// report headers, the connection's use), composes the tabs, and runs the
+// window's life: creation, first showing (strings, connection, default
+// report), the clock, the status bar, the enabled states, the keyboard
+// hook, device notifications and the unplug action, and closing.
 #pragma once
 
+#include <QAction>
 #include <QLabel>
 #include <QMainWindow>
-#include <QTabWidget>
+#include <QTimer>
 #include <functional>
+#include <memory>
 
 #include <connection/HI_Using_USB_ConnectionsUnit.h>
+#include <ports/TimeSource.h>
+#include <records/RecordCollectionsUnit.h>
+#include <reports/ReportHeadersUnit.h>
 #include <strings/LocalStringsUnit.h>
 #include <strings/RunTimeFoldersUnit.h>
 
 namespace velt {
+
+class TDeviceMonitor;
+class TGuiProgress;
+class TPageControl;
+class TReportTabForm;
+class TSimpleReportMainReportPanel;
+class TSimpleReport2MainReportPanel;
+
+enum TMainTab : int { kDataTab = 0, kSetupTab = 1, kOnlineTab = 2, kReportTab = 3 };
 
 class TVELTMainForm : public QMainWindow {
   Q_OBJECT
 
  public:
   TVELTMainForm(TLocalStrings& strings, TInstrumentConnection& connection,
-                IUserFeedback& feedback, TRunTimeFolders folders);
+                IUserFeedback& feedback, TGuiProgress& progress, ITimeSource& time,
+                TRunTimeFolders folders);
+  ~TVELTMainForm() override;
 
   // Runs once the first showing has done its work (also when it failed and
   // the window is closing).
   std::function<void()> OnFirstShowingDone;
 
+  // ---- Shared state ------------------------------------------------------
+  TUSBConfigsBlock Configs;
+  TFlawDataBlock Flaws;
+  std::uint16_t SelectedConfiguration = 0;
+  std::uint16_t SelectedRecord = 0;
+  bool CtrlHeld = false;
+  bool OnlineBusy = false;
+  bool ClockBusy = false;
+  int SelectedReportType = kReportType1;  // the report tab's type selector
+  // The report tab's header, and the data tab's list of records to print
+  // as flaw appendix pages.
+  std::unique_ptr<TBaseReportHeader> ReportHeader;
+  std::unique_ptr<TSimpleReportHeader> AppendixHeader;
+
+  // ---- Operations of the window ------------------------------------------
+  void RefreshEnabledStates();
   void RefreshStatusPanel0();
-  QString StatusPanel0Text() const;
+  void RefreshStatusPanel1();
+  void RefreshStatusBar();
+  // The device notification handling, by event code.
+  void HandleDeviceChange(std::uint16_t code);
+  // UnplugDeviceAction: asks first when data from the instrument would go.
+  void UnplugDevice();
+  // One tick of each timer.
+  void ClockTick();
+  void OnlineTick();
+  // Shows or releases the tool button pressed during an exchange.
+  void SetToolButtonBusy(bool busy, QWidget* button);
+  int ActiveTab() const;
+  QAction* Action(const char* name) const;
+
   bool StringsLoaded() const { return Loaded; }
+  QString StatusPanel0Text() const;
+  QString StatusPanel1Text() const;
+  TPageControl& PageControl() const { return *MainPageControl; }
+  TDeviceMonitor& DeviceMonitor() const { return *Monitor; }
+  TReportTabForm& ReportForm() const { return *ReportTab; }
+  std::filesystem::path DefaultReportPath() const;
+
+  // Tabs hook in here as they come: what showing the first cell of the
+  // configuration collection and what the discarding does on each tab.
+  std::function<void()> ShowFirstCell;
+  std::function<void()> ClearConfigurationViews;
+  std::function<void()> ClearRecordViews;
+  // The online cycle's work on a frame (trace processing, drawing, readouts).
+  std::function<void(int tab)> ShowOnlineFrame;
 
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void FirstShowing();
+  void LoadTexts();
+  void LoadDefaultReport();
+  void SaveDefaultReport();
+  void DiscardConfigurations();
+  void DiscardRecords();
+  void BuildDefaultConfigurations();
+  void ApplyCtrlCue();
+  bool DispatchKey(int key, Qt::KeyboardModifiers modifiers);
+  void CreateActions();
 
   TLocalStrings& Strings;
   TInstrumentConnection& Connection;
   IUserFeedback& Feedback;
+  TGuiProgress& Progress;
+  ITimeSource& Time;
   TRunTimeFolders Folders;
   bool Shown = false;
   bool Loaded = false;
+  bool Closed = false;
 
-  QTabWidget* MainPageControl;
+  TPageControl* MainPageControl;
   QLabel* StatusPanel0;
   QLabel* StatusPanel1;
+  QTimer CurrentTimer;
+  QTimer OnlineReceiveTimer;
+  QTimer ButtonPressTimer;
+  TDeviceMonitor* Monitor;
+  QAction* UnplugDeviceAction;
+  TSimpleReportMainReportPanel* ReportPanel1;
+  TSimpleReport2MainReportPanel* ReportPanel2;
+  std::unique_ptr<TReportTabForm> ReportTab;
 };
 
 }  // namespace velt

@@ -1,0 +1,97 @@
+// The main window over the simulated link in process, with the shipped
+// strings, recorders on the feedback and time ports, and its data folder
+// in a temporary folder; a QApplication for the whole test program.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <filesystem>
+#include <memory>
+
+#include <ui/Cp1251.h>
+#include <ui/ProgressFormUnit.h>
+#include <ui/VELTMainFormUnit.h>
+
+#include "connection/SimulatedLinkSupport.h"
+#include "support/RecordingFeedback.h"
+#include "support/RecordingPorts.h"
+
+namespace velt::testing {
+
+class TQtEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    static int argc = 1;
+    static char name[] = "ui-test";
+    static char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    Application = std::make_unique<QApplication>(argc, argv);
+  }
+  void TearDown() override { Application.reset(); }
+
+ private:
+  std::unique_ptr<QApplication> Application;
+};
+
+inline void ProcessEventsUntil(const std::function<bool()>& done, int milliseconds = 3000) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done() && timer.elapsed() < milliseconds) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+}
+
+class TMainFormFixture {
+ public:
+  explicit TMainFormFixture(const std::string& profile, bool withStrings = true)
+      : Sim(profile), Link(TSimulatedLink::EntryPoints()) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "velt-ui-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+      throw std::runtime_error("no temporary folder");
+    }
+    Data = pattern;
+    Folders.Portable = true;
+    Folders.ProgramFolder = Data;
+    Folders.Data = Data;
+    Folders.Strings = withStrings ? std::filesystem::path(VELT_SOURCE_DIR "/strings")
+                                  : Data / "no-strings";
+    Connection = std::make_unique<TInstrumentConnection>(Link, Strings, Feedback, Progress, Time);
+  }
+  ~TMainFormFixture() {
+    Form.reset();
+    std::error_code ignored;
+    std::filesystem::remove_all(Data, ignored);
+  }
+
+  // Creates and shows the window and waits for its first showing.
+  TVELTMainForm& Start() {
+    Form = std::make_unique<TVELTMainForm>(Strings, *Connection, Feedback, Progress, Time, Folders);
+    bool done = false;
+    Form->OnFirstShowingDone = [&done] { done = true; };
+    Form->show();
+    ProcessEventsUntil([&done] { return done; });
+    Form->OnFirstShowingDone = nullptr;
+    EXPECT_TRUE(done);
+    return *Form;
+  }
+
+  std::string Utf8(const std::string& cp1251) const {
+    return FromCp1251(cp1251).toUtf8().toStdString();
+  }
+
+  TSimulatedLink Sim;
+  TConduitBinding Link;
+  TRecordingFeedback Feedback;
+  TLocalStrings Strings{Feedback};
+  TGuiProgress Progress;
+  TRecordingTime Time;
+  TRunTimeFolders Folders;
+  std::filesystem::path Data;
+  std::unique_ptr<TInstrumentConnection> Connection;
+  std::unique_ptr<TVELTMainForm> Form;
+};
+
+}  // namespace velt::testing

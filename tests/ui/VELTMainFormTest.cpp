@@ -1,0 +1,468 @@
+// The main window's life on real widgets (offscreen) over the simulated
+// instrument in process: first showing, the status bar and enabled states,
+// the default report, device notifications, the unplug action, the
+// keyboard hook, the clock, the online cycle and the progress window.
+#include <gtest/gtest.h>
+
+#include <QDate>
+#include <QKeyEvent>
+#include <QToolButton>
+#include <fstream>
+
+#include <reports/ReportForm.h>
+#include <ui/DeviceMonitorUnit.h>
+#include <ui/PageControlUnit.h>
+#include <ui/ReportHeaderPanelsUnit.h>
+
+#include "ui/MainFormTestSupport.h"
+
+namespace velt {
+namespace {
+
+using testing::TMainFormFixture;
+
+const auto* const kQt = ::testing::AddGlobalTestEnvironment(new testing::TQtEnvironment);
+
+std::string Text(const QString& text) { return text.toUtf8().toStdString(); }
+
+// A key as the window system delivers it: to the focused control, or to
+// the window when nothing has the focus.
+void SendKey(QWidget& window, QEvent::Type type, int key, Qt::KeyboardModifiers modifiers = {}) {
+  QWidget* focus = QApplication::focusWidget();
+  QKeyEvent event(type, key, modifiers);
+  QApplication::sendEvent(focus != nullptr ? focus : &window, &event);
+}
+
+std::vector<std::string> FileLines(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<std::string> lines;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') {
+      line.pop_back();
+    }
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+TEST(MainFormTest, FirstShowingConnectsAndShowsTheInstrument) {
+  TMainFormFixture f("1:3.26");
+  TVELTMainForm& form = f.Start();
+  ASSERT_TRUE(form.StringsLoaded());
+  EXPECT_TRUE(f.Connection->State.Connected);
+  EXPECT_EQ(Text(form.windowTitle()), f.Utf8(f.Strings.Caption(4)));
+  for (int tab = 0; tab < 4; ++tab) {
+    EXPECT_EQ(Text(form.PageControl().tabText(tab)),
+              f.Utf8(f.Strings.Caption(static_cast<std::uint16_t>(5 + tab))));
+  }
+  EXPECT_EQ(Text(form.StatusPanel0Text()),
+            f.Utf8(f.Strings.Caption(46) + f.Connection->State.StateText + " 3.26"));
+  EXPECT_EQ(Text(form.StatusPanel1Text()),
+            f.Utf8(f.Strings.Caption(48) + " " + f.Strings.Caption(49)));
+  ASSERT_NE(form.Action("UnplugDeviceAction"), nullptr);
+  EXPECT_TRUE(form.Action("UnplugDeviceAction")->isEnabled());
+  // Built for the instrument's versions and cleared again: no cells, the
+  // drawing record shows none.
+  EXPECT_EQ(form.Configs.Count, 0);
+  ASSERT_NE(form.Configs.DrawingRecord, nullptr);
+  EXPECT_EQ(form.Configs.DrawingRecord->Configuration(), nullptr);
+  EXPECT_TRUE(std::filesystem::exists(form.DefaultReportPath()));
+  EXPECT_TRUE(std::filesystem::is_directory(f.Data / "typical_reports"));
+  EXPECT_TRUE(f.Feedback.Messages.empty());
+  EXPECT_FALSE(f.Progress.FormExists() && f.Progress.Form().isVisible());
+  EXPECT_FALSE(form.isMaximized());
+  EXPECT_EQ(form.size(), QSize(996, 716));
+}
+
+TEST(MainFormTest, WithoutAnInstrumentTheInstrumentActionsAreOff) {
+  TMainFormFixture f("none");
+  TVELTMainForm& form = f.Start();
+  EXPECT_FALSE(f.Connection->State.Connected);
+  EXPECT_EQ(Text(form.StatusPanel0Text()), f.Utf8(f.Strings.Caption(46) + f.Strings.Caption(47)));
+  EXPECT_FALSE(form.Action("UnplugDeviceAction")->isEnabled());
+}
+
+TEST(MainFormTest, MissingStringFilesEndTheProgramWithTheSystemError) {
+  TMainFormFixture f("1:3.26", false);
+  TVELTMainForm& form = f.Start();
+  ASSERT_EQ(f.Feedback.Messages.size(), 1u);
+  EXPECT_EQ(f.Utf8(f.Feedback.Messages[0].Caption), "Системная ошибка");
+  EXPECT_EQ(f.Utf8(f.Feedback.Messages[0].Text),
+            "Неправильные или поврежденные файлы языков. Переустановите программу");
+  EXPECT_EQ(f.Feedback.Messages[0].Icon, TMessageIcon::Error);
+  EXPECT_FALSE(form.isVisible());
+  EXPECT_FALSE(f.Connection->State.Connected);  // it never got that far
+}
+
+TEST(MainFormTest, TheDefaultReportIsLoadedAtStartAndWrittenAtClose) {
+  TMainFormFixture f("none");
+  const std::filesystem::path path = f.Data / "default_reports" / "simple_report.rct";
+  std::filesystem::create_directories(path.parent_path());
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << "ACME Pipe Inspection\r\n01.02.2026\r\n";
+    for (int line = 3; line <= 36; ++line) {
+      out << "field " << line << "\r\n";
+    }
+  }
+  TVELTMainForm& form = f.Start();
+  EXPECT_EQ(form.ReportForm().HeaderFieldText(kReportType1, 1), "ACME Pipe Inspection");
+  EXPECT_EQ(form.ReportForm().HeaderFieldText(kReportType1, 36), "field 36");
+
+  // Removed while the program runs, typed into, and written at close.
+  std::filesystem::remove(path);
+  form.ReportForm().SetHeaderFieldText(kReportType1, 3, "4711");
+  form.close();
+  const std::vector<std::string> lines = FileLines(path);
+  ASSERT_EQ(lines.size(), 36u);
+  EXPECT_EQ(lines[0], "ACME Pipe Inspection");
+  EXPECT_EQ(lines[2], "4711");
+  EXPECT_FALSE(f.Connection->State.Connected);
+}
+
+TEST(MainFormTest, AFirstStartWritesThePanelsInitialTexts) {
+  TMainFormFixture f("none");
+  TVELTMainForm& form = f.Start();
+  const std::vector<std::string> lines = FileLines(form.DefaultReportPath());
+  ASSERT_EQ(lines.size(), 36u);
+  EXPECT_EQ(f.Utf8(lines[0]), "Введите название организации");
+  EXPECT_EQ(lines[1], "01.01.2007");
+}
+
+TEST(MainFormTest, NodesChangedWhileConnectedAndPresentChangesNothing) {
+  TMainFormFixture f("1:4.0.3");
+  TVELTMainForm& form = f.Start();
+  const std::size_t log = f.Sim.Instrument().Log().size();
+  const QString panel = form.StatusPanel0Text();
+  form.HandleDeviceChange(kDeviceNodesChanged);
+  form.HandleDeviceChange(kDeviceArrival);
+  form.HandleDeviceChange(0x1234);
+  EXPECT_TRUE(f.Connection->State.Connected);
+  EXPECT_EQ(form.StatusPanel0Text(), panel);
+  EXPECT_TRUE(f.Time.Pauses.empty());
+  // Presence asked (USBStatus), nothing sent to the instrument.
+  EXPECT_EQ(f.Sim.Instrument().Log().size(), log);
+}
+
+TEST(MainFormTest, AnUnpluggedInstrumentTakesItsDataAlong) {
+  TMainFormFixture f("1:4.0.3");
+  TVELTMainForm& form = f.Start();
+  form.Configs.Build(100, 4, 0, 3, 1);
+  form.Configs.Source = kSourceInstrument;
+  form.Flaws.Build(3, 4, 0, 3, 1);
+  form.Flaws.Source = kSourceInstrument;
+  form.SelectedRecord = 2;
+  form.ReportHeader->AddFlaw(form.ReportForm(), *form.Flaws.Records[0], false);
+
+  f.Sim.Instrument().Unplug();
+  form.DeviceMonitor().Poll();  // the presence poll sees it go
+
+  EXPECT_FALSE(f.Connection->State.Connected);
+  EXPECT_EQ(form.Configs.Count, 0);
+  EXPECT_EQ(form.Flaws.Count, 0);
+  EXPECT_EQ(form.SelectedRecord, 0);
+  EXPECT_EQ(form.ReportHeader->Count(), 0);
+  EXPECT_FALSE(form.Action("UnplugDeviceAction")->isEnabled());
+  EXPECT_EQ(Text(form.StatusPanel0Text()), f.Utf8(f.Strings.Caption(46)));  // state text emptied
+  EXPECT_TRUE(f.Feedback.Questions.empty());
+  EXPECT_TRUE(f.Time.Pauses.empty());
+}
+
+TEST(MainFormTest, DataFromFilesStaysWhenTheInstrumentGoes) {
+  TMainFormFixture f("1:4.0.3");
+  TVELTMainForm& form = f.Start();
+  form.Flaws.Build(2, 4, 0, 3, 1);
+  form.Flaws.Source = kSourceFile;
+  f.Sim.Instrument().Unplug();
+  form.DeviceMonitor().Poll();
+  EXPECT_FALSE(f.Connection->State.Connected);
+  EXPECT_EQ(form.Flaws.Count, 2);
+}
+
+TEST(MainFormTest, AnArrivingInstrumentIsConnectedAfterASecond) {
+  TMainFormFixture f("2:5.4.4");
+  TVELTMainForm& form = f.Start();
+  f.Sim.Instrument().Unplug();
+  form.DeviceMonitor().Poll();
+  ASSERT_FALSE(f.Connection->State.Connected);
+  f.Time.Pauses.clear();
+
+  f.Sim.Instrument().Replug();
+  form.DeviceMonitor().Poll();
+
+  EXPECT_TRUE(f.Connection->State.Connected);
+  EXPECT_EQ(f.Time.Pauses, (std::vector<unsigned>{1000}));  // once: arrival then finds it connected
+  // Built for the defaults, aligned to the instrument's versions, configuration 0 read.
+  EXPECT_EQ(form.Configs.MajorVersion, 5);
+  EXPECT_EQ(form.Configs.DeviceType, 2);
+  EXPECT_EQ(ConfigClassName(*form.Configs.Configurations[0]), "T5_01ConfigCell");
+  EXPECT_TRUE(form.Action("UnplugDeviceAction")->isEnabled());
+}
+
+TEST(MainFormTest, UnplugAsksWhenInstrumentDataWouldGo) {
+  TMainFormFixture f("1:3.26");
+  TVELTMainForm& form = f.Start();
+  form.Configs.Build(100, 3, 26, 0, 1);
+  form.Configs.Source = kSourceInstrument;
+
+  f.Feedback.Answers = {false};
+  form.UnplugDevice();
+  ASSERT_EQ(f.Feedback.Questions.size(), 1u);
+  EXPECT_EQ(f.Feedback.Questions[0].Text, f.Strings.Value(160));
+  EXPECT_EQ(f.Feedback.Questions[0].Icon, TMessageIcon::Warning);
+  EXPECT_TRUE(f.Connection->State.Connected);
+  EXPECT_EQ(form.Configs.Count, 100);
+
+  f.Feedback.Answers = {true};
+  form.UnplugDevice();
+  EXPECT_FALSE(f.Connection->State.Connected);
+  EXPECT_EQ(form.Configs.Count, 0);
+  EXPECT_EQ(Text(form.StatusPanel0Text()), f.Utf8(f.Strings.Caption(46) + f.Strings.Caption(47)));
+}
+
+TEST(MainFormTest, FunctionKeysFollowTheActiveTab) {
+  TMainFormFixture f("1:3.26");
+  TVELTMainForm& form = f.Start();
+  form.PageControl().setCurrentIndex(kReportTab);
+  SendKey(form, QEvent::KeyPress, Qt::Key_F3);
+  EXPECT_TRUE(f.Connection->State.Connected);  // F3 means nothing on the report tab
+
+  form.PageControl().setCurrentIndex(kDataTab);
+  SendKey(form, QEvent::KeyPress, Qt::Key_F3);
+  EXPECT_FALSE(f.Connection->State.Connected);
+  EXPECT_TRUE(f.Feedback.Questions.empty());  // nothing received, nothing to ask
+}
+
+TEST(MainFormTest, HoldingCtrlRaisesTheModeButtons) {
+  TMainFormFixture f("none");
+  TVELTMainForm& form = f.Start();
+  auto* button = new QToolButton(form.PageControl().widget(kSetupTab));
+  button->setProperty("veltCtrlCue", true);
+  button->setAutoRaise(true);
+  SendKey(form, QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier);
+  EXPECT_TRUE(form.CtrlHeld);
+  EXPECT_FALSE(button->autoRaise());  // drawn raised
+  SendKey(form, QEvent::KeyRelease, Qt::Key_Control);
+  EXPECT_FALSE(form.CtrlHeld);
+  EXPECT_TRUE(button->autoRaise());
+}
+
+TEST(MainFormTest, TheClockIsDrawnAtTheRightOfTheTabs) {
+  TMainFormFixture f("none");
+  TVELTMainForm& form = f.Start();
+  form.ClockTick();
+  const QString clock = form.PageControl().ClockText();
+  EXPECT_TRUE(clock.contains(QString(20, QLatin1Char(' '))));
+  EXPECT_TRUE(clock.contains(QString::number(QDate::currentDate().year() % 100)));
+  QFont font = form.PageControl().font();
+  font.setPointSize(11);
+  font.setBold(true);
+  const int x = form.PageControl().width() - QFontMetrics(font).horizontalAdvance(clock) - 22;
+  EXPECT_EQ(form.PageControl().ClockPosition(), QPoint(x, 4));
+  // Drawn without trouble (the pictures are resources of the program).
+  EXPECT_FALSE(form.PageControl().grab().isNull());
+  EXPECT_FALSE(QPixmap(":/pictures/calendar.xpm").isNull());
+  EXPECT_FALSE(QPixmap(":/pictures/watches.xpm").isNull());
+}
+
+TEST(MainFormTest, OnlineTicksAskForFramesOnlyWhenTheyCanBeShown) {
+  TMainFormFixture f("1:4.1.3");
+  TVELTMainForm& form = f.Start();
+  form.Configs.Build(100, 4, 1, 3, 1);
+  form.Configs.Configurations[1]->REFRESH_RATE = 25;
+  form.Configs.DrawingRecord->Refer(form.Configs.Configurations[1].get());
+  int shown = 0;
+  form.ShowOnlineFrame = [&shown](int) { ++shown; };
+  const QTimer* timer = form.findChild<QTimer*>("OnlineReceiveTimer");
+  ASSERT_NE(timer, nullptr);
+
+  const auto requests = [&f] {
+    std::size_t n = 0;
+    for (const auto& t : f.Sim.Instrument().Log()) {
+      n += t.Kind == conduit::TTransferKind::ServiceOut ? 1 : 0;
+    }
+    return n;
+  };
+  std::size_t before = requests();
+  form.PageControl().setCurrentIndex(kOnlineTab);
+  form.OnlineTick();  // no configuration selected
+  form.SelectedConfiguration = 1;
+  form.PageControl().setCurrentIndex(kReportTab);
+  form.OnlineTick();  // the report tab shows no live signal
+  EXPECT_EQ(requests(), before);
+  EXPECT_TRUE(timer->isActive());
+
+  form.PageControl().setCurrentIndex(kOnlineTab);
+  form.OnlineTick();
+  EXPECT_EQ(requests(), before + 1);
+  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(timer->interval(), 40);
+  form.Configs.Configurations[1]->REFRESH_RATE = 3;
+  form.OnlineTick();
+  EXPECT_EQ(timer->interval(), 333);
+  form.Configs.Configurations[1]->REFRESH_RATE = 0;
+  form.OnlineTick();
+  EXPECT_EQ(timer->interval(), 333);  // no rate: the interval stays
+
+  // A frame that fails: one unplug action, the timer stopped.
+  f.Sim.Instrument().Unplug();
+  form.OnlineTick();
+  EXPECT_FALSE(timer->isActive());
+  EXPECT_FALSE(f.Connection->State.Connected);
+  EXPECT_EQ(f.Feedback.Messages.size(), 1u);  // the result check, once
+  EXPECT_FALSE(form.OnlineBusy);
+}
+
+TEST(MainFormTest, WithoutTheLinkLibraryTheProgramRunsWithoutAnInstrument) {
+  testing::TRecordingFeedback feedback;
+  TLocalStrings strings(feedback);
+  TConduitBinding missing(std::vector<std::string>{"/nonexistent/libConduit.so"});
+  TGuiProgress progress;
+  testing::TRecordingTime time;
+  TInstrumentConnection connection(missing, strings, feedback, progress, time);
+  TRunTimeFolders folders;
+  folders.Strings = VELT_SOURCE_DIR "/strings";
+  folders.Data = std::filesystem::temp_directory_path() / "velt-ui-nolink";
+  TVELTMainForm form(strings, connection, feedback, progress, time, folders);
+  bool done = false;
+  form.OnFirstShowingDone = [&done] { done = true; };
+  form.show();
+  testing::ProcessEventsUntil([&done] { return done; });
+  ASSERT_EQ(feedback.Messages.size(), 1u);
+  EXPECT_EQ(feedback.Messages[0].Caption, strings.Error(7));
+  EXPECT_EQ(feedback.Messages[0].Text, strings.Error(6));
+  EXPECT_EQ(connection.State.StateText, strings.Caption(47));
+  EXPECT_FALSE(form.Action("UnplugDeviceAction")->isEnabled());
+  form.close();
+  std::filesystem::remove_all(folders.Data);
+}
+
+TEST(MainFormTest, F1RunsTheActionOfEachTab) {
+  TMainFormFixture f("none");
+  TVELTMainForm& form = f.Start();
+  // The tabs bring these actions; here stand-ins with their names.
+  std::vector<std::string> ran;
+  for (const char* name : {"ReceiveFlawsAction", "ReceiveConfigsAction", "ReportSummaryAction"}) {
+    auto* action = new QAction(&form);
+    action->setObjectName(name);
+    QObject::connect(action, &QAction::triggered, [&ran, name] { ran.emplace_back(name); });
+  }
+  for (int tab : {kDataTab, kSetupTab, kOnlineTab, kReportTab}) {
+    form.PageControl().setCurrentIndex(tab);
+    SendKey(form, QEvent::KeyPress, Qt::Key_F1);
+  }
+  EXPECT_EQ(ran, (std::vector<std::string>{"ReceiveFlawsAction", "ReceiveConfigsAction",
+                                           "ReportSummaryAction"}));
+  // A disabled action is not run.
+  form.Action("ReportSummaryAction")->setEnabled(false);
+  SendKey(form, QEvent::KeyPress, Qt::Key_F1);
+  EXPECT_EQ(ran.size(), 3u);
+}
+
+// With an exchange running (Busy), nodes changed takes the reconnect
+// branch: a second, connect, build, align. The identify of that connect is
+// refused while Busy, so the connection ends closed and the align fails.
+TEST(MainFormTest, NodesChangedDuringAnExchangeTakesTheReconnectBranch) {
+  TMainFormFixture f("1:3.26");
+  TVELTMainForm& form = f.Start();
+  const std::size_t before = f.Sim.Instrument().Log().size();
+  f.Connection->State.Busy = true;  // a message box of an exchange is up
+  form.HandleDeviceChange(kDeviceNodesChanged);
+  EXPECT_EQ(f.Time.Pauses, (std::vector<unsigned>{1000}));
+  EXPECT_FALSE(f.Connection->State.Connected);
+  EXPECT_EQ(form.Configs.Count, 100);  // built for the default versions
+  EXPECT_EQ(form.Configs.MinorVersion, 18);
+  EXPECT_EQ(f.Sim.Instrument().Log().size(), before);  // nothing reached the instrument
+}
+
+TEST(MainFormTest, AToolButtonStaysDownDuringItsExchange) {
+  TMainFormFixture f("none");
+  TVELTMainForm& form = f.Start();
+  auto* button = new QToolButton(form.PageControl().widget(kDataTab));
+  form.SetToolButtonBusy(true, button);
+  EXPECT_TRUE(button->isDown());
+  form.SetToolButtonBusy(false, button);
+  EXPECT_FALSE(button->isDown());
+  form.SetToolButtonBusy(true, nullptr);  // nothing given: nothing happens
+}
+
+// The report header on the real panels.
+TEST(MainFormTest, AReportSavedAsTypeOneLoadsIntoTypeTwo) {
+  TMainFormFixture f("none");
+  TVELTMainForm& form = f.Start();
+  IReportForm& panels = form.ReportForm();
+  for (int field = 1; field <= kReportHeaderFields; ++field) {
+    panels.SetHeaderFieldText(kReportType1, field, "value " + std::to_string(field));
+  }
+  panels.SetHeaderFieldText(kReportType1, 36, "first line\r\nsecond line");
+  TSimpleReportHeader one;
+  one.ReadHeader(panels);
+  const std::filesystem::path path = f.Data / "typical_reports" / "pipe.rct";
+  ASSERT_TRUE(one.SaveToFile(path));
+  TSimpleReport2Header two;
+  ASSERT_TRUE(two.LoadFromFile(path));
+  two.ShowHeader(panels);
+  for (int field = 1; field <= kReportHeaderFields; ++field) {
+    EXPECT_EQ(panels.HeaderFieldText(kReportType2, field),
+              panels.HeaderFieldText(kReportType1, field))
+        << "field " << field;
+  }
+}
+
+TEST(MainFormTest, RemovingTheMiddleRecordLeavesTheTypedTextsInTheirGridRows) {
+  TMainFormFixture f("none");
+  TVELTMainForm& form = f.Start();
+  IReportForm& panels = form.ReportForm();
+  form.Flaws.Build(3, 3, 26, 0, 1);
+  for (std::uint16_t i = 0; i < 3; ++i) {
+    form.Flaws.Records[i]->FlawNumber = static_cast<std::uint16_t>(10 + i);
+  }
+  TSimpleReportHeader& header = *form.AppendixHeader;
+  for (auto& record : form.Flaws.Records) {
+    header.AddFlaw(panels, *record, true);
+  }
+  ASSERT_EQ(panels.ReportGridRowCount(kReportType1), 4);
+  EXPECT_EQ(panels.ReportGridCell(kReportType1, 7, 3), "12");
+  for (int row = 1; row <= 3; ++row) {
+    panels.SetReportGridCell(kReportType1, 1, row, "joint " + std::to_string(row));
+  }
+  header.RemoveFlaw(panels, *form.Flaws.Records[1], true);
+  EXPECT_EQ(panels.ReportGridRowCount(kReportType1), 3);
+  EXPECT_EQ(panels.ReportGridCell(kReportType1, 7, 2), "12");  // the third record moved up
+  EXPECT_EQ(panels.ReportGridCell(kReportType1, 1, 2), "joint 2");  // typed text stays
+  header.ReadRows(panels);
+  ASSERT_EQ(header.RowRecords().size(), 2u);
+  EXPECT_EQ(header.RowRecords()[1].Strings[0], "joint 2");
+
+  // A record added later keeps an empty row until something is typed.
+  TSimpleReportHeader fresh;
+  fresh.AddFlaw(panels, *form.Flaws.Records[0], true);
+  EXPECT_EQ(fresh.RowRecords()[0].Strings[0], "");
+}
+
+TEST(MainFormTest, TheProgressWindowComesBackAfterBeingClosed) {
+  TMainFormFixture f("none");
+  f.Start();
+  f.Progress.ShowProgress(f.Strings.Caption(52), true);
+  ASSERT_TRUE(f.Progress.FormExists());
+  TProgressForm& form = f.Progress.Form();
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_EQ(Text(form.Text()), f.Utf8(f.Strings.Caption(52)));
+  EXPECT_EQ(form.Gauge(), 0);
+  EXPECT_TRUE(form.windowFlags() & Qt::WindowStaysOnTopHint);
+  f.Progress.SetProgress(67);
+  EXPECT_EQ(form.Gauge(), 67);
+  f.Progress.HideProgress();
+  EXPECT_FALSE(form.isVisible());
+
+  form.close();  // closing destroys it
+  testing::ProcessEventsUntil([&f] { return !f.Progress.FormExists(); }, 1000);
+  EXPECT_FALSE(f.Progress.FormExists());
+  f.Progress.ShowProgress(f.Strings.Caption(51), false);
+  EXPECT_TRUE(f.Progress.FormExists());
+  EXPECT_TRUE(f.Progress.Form().isVisible());
+}
+
+}  // namespace
+}  // namespace velt

@@ -1,0 +1,110 @@
+// The keyboard hook of the main window: every key of the application
+// passes here first (and goes on to the focused control all the same):
+// the Ctrl cue, and each tab's function keys routed to its actions.
+#include <QApplication>
+#include <QKeyEvent>
+#include <QToolButton>
+
+#include <ui/VELTMainFormUnit.h>
+
+namespace velt {
+namespace {
+
+struct TKeyEntry {
+  int Key;
+  int Tab;
+  const char* Action;
+};
+
+// Each tab's function keys; an entry acts only when its action exists and
+// is enabled.
+constexpr TKeyEntry kKeyMap[] = {
+    {Qt::Key_F1, kDataTab, "ReceiveFlawsAction"},
+    {Qt::Key_F1, kSetupTab, "ReceiveConfigsAction"},
+    {Qt::Key_F1, kReportTab, "ReportSummaryAction"},
+    {Qt::Key_F2, kSetupTab, "SetConfigsAction"},
+    {Qt::Key_F3, kDataTab, "UnplugDeviceAction"},
+    {Qt::Key_F3, kSetupTab, "UnplugDeviceAction"},
+    {Qt::Key_F3, kOnlineTab, "UnplugDeviceAction"},
+    {Qt::Key_F4, kDataTab, "OpenFlawsAction"},
+    {Qt::Key_F4, kSetupTab, "LoadConfigsAction"},
+    {Qt::Key_F4, kReportTab, "OpenReportFileAction"},
+    {Qt::Key_F5, kDataTab, "SaveFlawsAction"},
+    {Qt::Key_F5, kSetupTab, "SaveConfigsAction"},
+    {Qt::Key_F5, kReportTab, "SaveReportFileAction"},
+    {Qt::Key_F6, kDataTab, "FirstFlawAction"},
+    {Qt::Key_F6, kSetupTab, "FirstConfigAction"},
+    {Qt::Key_F6, kReportTab, "FirstReportSelectAction"},
+    {Qt::Key_F7, kDataTab, "PrevFlawAction"},
+    {Qt::Key_F7, kSetupTab, "PrevConfigAction"},
+    {Qt::Key_F7, kReportTab, "PreviousReportSelectAction"},
+    {Qt::Key_F8, kDataTab, "NextFlawAction"},
+    {Qt::Key_F8, kSetupTab, "NextConfigAction"},
+    {Qt::Key_F8, kReportTab, "NextReportSelectAction"},
+    {Qt::Key_F9, kDataTab, "LastFlawAction"},
+    {Qt::Key_F9, kSetupTab, "LastConfigAction"},
+    {Qt::Key_F9, kReportTab, "LastReportSelectAction"},
+    {Qt::Key_F10, kDataTab, "PrintSimpleFlawsAction"},
+    {Qt::Key_F10, kReportTab, "PrintReportsAction"},
+    {Qt::Key_F11, kDataTab, "PreviewSimpleFlawsAction"},
+    {Qt::Key_F11, kReportTab, "PreviewReportsAction"},
+    {Qt::Key_F12, kReportTab, "OpenQRPReportAction"},
+};
+
+}  // namespace
+
+bool TVELTMainForm::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if ((type != QEvent::KeyPress && type != QEvent::KeyRelease) || !watched->isWidgetType()) {
+    return QMainWindow::eventFilter(watched, event);
+  }
+  // Keys of this window only (not of dialogs), and each key once: a key
+  // the focused control passes on reaches the filter again for its parent,
+  // so only its first receiver counts (the focused control, or the window
+  // when nothing has the focus).
+  auto* widget = static_cast<QWidget*>(watched);
+  const QWidget* focus = QApplication::focusWidget();
+  const bool first = focus != nullptr ? widget == focus : widget->isWindow();
+  if (widget->window() != this || !first) {
+    return QMainWindow::eventFilter(watched, event);
+  }
+  const auto* key = static_cast<QKeyEvent*>(event);
+  if (key->key() == Qt::Key_Control) {
+    CtrlHeld = type == QEvent::KeyPress;
+    ApplyCtrlCue();
+  } else if (type == QEvent::KeyPress) {
+    DispatchKey(key->key(), key->modifiers());
+  }
+  return false;  // the focused control gets the key as well
+}
+
+bool TVELTMainForm::DispatchKey(int key, Qt::KeyboardModifiers modifiers) {
+  if (modifiers & Qt::ControlModifier) {
+    return false;  // the Ctrl combinations belong to the setup and online tabs' buttons
+  }
+  const int tab = ActiveTab();
+  for (const TKeyEntry& entry : kKeyMap) {
+    if (entry.Key != key || entry.Tab != tab) {
+      continue;
+    }
+    QAction* action = Action(entry.Action);
+    if (action != nullptr && action->isEnabled()) {
+      action->trigger();
+      return true;
+    }
+    return false;
+  }
+  return false;
+}
+
+// While Ctrl is held the mode buttons and tool bars of the setup and online
+// tabs are drawn raised; flat otherwise.
+void TVELTMainForm::ApplyCtrlCue() {
+  for (QToolButton* button : findChildren<QToolButton*>()) {
+    if (button->property("veltCtrlCue").toBool()) {
+      button->setAutoRaise(!CtrlHeld);
+    }
+  }
+}
+
+}  // namespace velt
