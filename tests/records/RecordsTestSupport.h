@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/TemporaryFolder.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -538,35 +540,6 @@ inline std::string Joined(const std::vector<std::string>& lines, const char* end
   return text;
 }
 
-// A folder of its own for each test, removed afterwards.
-class TTemporaryFolder {
- public:
-  TTemporaryFolder() {
-    std::string pattern = (fs::temp_directory_path() / "velt-records-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-      ADD_FAILURE() << "cannot create a temporary folder";
-    }
-    Path = pattern;
-  }
-  ~TTemporaryFolder() {
-    std::error_code ignored;
-    fs::remove_all(Path, ignored);
-  }
-  TTemporaryFolder(const TTemporaryFolder&) = delete;
-  TTemporaryFolder& operator=(const TTemporaryFolder&) = delete;
-
-  fs::path operator/(const std::string& name) const { return Path / name; }
-  // The names in the folder, sorted.
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(Path)) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
-  fs::path Path;
-};
+using velt::testing::TTemporaryFolder;
 
 }  // namespace velt::testing_support

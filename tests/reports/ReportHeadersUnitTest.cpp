@@ -24,6 +24,8 @@
 #include <ports/Errors.h>
 #include <reports/ReportHeadersUnit.h>
 
+#include "support/TemporaryFolder.h"
+
 namespace velt {
 namespace {
 
@@ -518,34 +520,7 @@ TEST(ReportHeadersBase, ReservedSlotsAnswerTrueInEveryType) {
 
 // ---- The report file ----------------------------------------------------------------------
 
-class TTemporaryFolder {
- public:
-  TTemporaryFolder() {
-    std::string pattern = (fs::temp_directory_path() / "velt-reports-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-      ADD_FAILURE() << "cannot create a temporary folder";
-    }
-    Path = pattern;
-  }
-  ~TTemporaryFolder() {
-    std::error_code ignored;
-    fs::remove_all(Path, ignored);
-  }
-  TTemporaryFolder(const TTemporaryFolder&) = delete;
-  TTemporaryFolder& operator=(const TTemporaryFolder&) = delete;
-
-  fs::path operator/(const std::string& name) const { return Path / name; }
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(Path)) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
-  fs::path Path;
-};
+using testing::TTemporaryFolder;
 
 std::string ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -658,7 +633,7 @@ TYPED_TEST(ReportHeadersFile, LoadingLeavesTheFlawListAndTheRowRecords) {
 }
 
 TEST(ReportHeadersReportFile, AFileSavedFromTypeOneFillsTheTypeTwoPanel) {
-  TTemporaryFolder folder;
+  TTemporaryFolder folder("velt-reports");
   const fs::path path = folder / "shared.rct";
   TFakeReportForm form;
   for (int k = 1; k <= kReportHeaderFields; ++k) {
@@ -791,7 +766,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<THandWrittenCase>& c) { return c.param.Name; });
 
 TEST(ReportHeadersReportFile, LineBreaksInsideSingleLineFieldsAreSavedAsBlanks) {
-  TTemporaryFolder folder;
+  TTemporaryFolder folder("velt-reports");
   const fs::path path = folder / "breaks.rct";
   TReportHeaderFields fields = SampleFields();
   fields.OrganizationName = "a\r\nb";
@@ -816,7 +791,7 @@ TEST(ReportHeadersReportFile, LineBreaksInsideSingleLineFieldsAreSavedAsBlanks) 
 }
 
 TEST(ReportHeadersReportFile, SavingKeepsTheModeOfTheFileItReplaces) {
-  TTemporaryFolder folder;
+  TTemporaryFolder folder("velt-reports");
   const fs::path path = folder / "mode.rct";
   WriteBytes(path, "old\r\n");
   fs::permissions(path, static_cast<fs::perms>(0640));
@@ -864,7 +839,7 @@ std::string InOutErrorOf(const std::function<void()>& call) {
 }
 
 TEST(ReportHeadersFileErrors, AFailedSaveRaisesAndKeepsThePreviousFile) {
-  TTemporaryFolder folder;
+  TTemporaryFolder folder("velt-reports");
   const fs::path path = folder / "keep.rct";
   TSimpleReport2Header header;
   static_cast<TReportHeaderFields&>(header) = SampleFields();
@@ -901,7 +876,7 @@ TEST(ReportHeadersFileErrors, AFailedSaveRaisesAndKeepsThePreviousFile) {
 }
 
 TEST(ReportHeadersFileErrors, AMissingFolderOrFileRaisesAnInputOutputErrorNamingThePath) {
-  TTemporaryFolder folder;
+  TTemporaryFolder folder("velt-reports");
   const fs::path missing = folder / "missing" / "report.rct";
   TSimpleReportHeader header;
   static_cast<TReportHeaderFields&>(header) = SampleFields();
