@@ -328,8 +328,13 @@ double TBaseConfigCell::Depth() const {
   if (t > 0 && t < 900 && InsertionAngle() > 0) {
     // Subtracting one thickness at a time, as the instrument does; a path
     // of very many thicknesses is folded in one step instead of looping.
+    // The loop leaves a whole number of thicknesses at t, not at 0, and so
+    // does the step.
     if (h / t > 100000) {
       h = std::fmod(h, t);
+      if (h == 0) {
+        h = t;
+      }
     }
     while (h > t) {
       h -= t;

@@ -15,8 +15,11 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
+
+#include <config/DgsModelUnit.h>
 
 namespace velt {
 
@@ -153,6 +156,20 @@ class TBaseConfigCell {
   /* 52 */ virtual std::uint16_t PeakPosition() const;
   // ---- end of the slot table ------------------------------------------
 
+  // The DGS model of this cell (DgsModelUnit), set up anew from the settings
+  // at every call; Dgs holds the working values of the last one. Settings
+  // outside the model's domain (an angle above 90 degrees, a refraction past
+  // the critical angle, NaN or infinite reals) can make either result NaN or
+  // infinite: compare before use.
+  // The corrected curve level in dB at `us` less the attenuator value
+  // (90 - ATTENUATOR1); 99900 when the cell lacks DGS data.
+  double DgsPointLevel(double us);
+  // For columns 0..n-1 (n the smallest size): the times and the curve in
+  // linear amplitude 10^((dB - attenuator value) / 20), without and with the
+  // material attenuation. False, and nothing written, when the cell lacks
+  // DGS data.
+  bool DgsCurve(std::span<double> times, std::span<double> raw, std::span<double> corrected);
+
   // TGV point list editing (the signal view's companions).
   void InsertTgvPoint(std::uint16_t t);
   void AppendTgvPoint(std::uint16_t t);
@@ -257,6 +274,8 @@ class TBaseConfigCell {
   // Written by the online tab's freeze button.
   bool Frozen = false;
   std::uint8_t Parameter29Value = 0;
+  // The DGS model's working values: never stored, sent or copied by Assign.
+  TDgsWorkingValues Dgs;
 
  protected:
   // Sets the name characters and CONFIGURATION_NAME from a text of at most
