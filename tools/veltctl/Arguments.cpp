@@ -18,6 +18,7 @@ constexpr TCommandInfo kCommands[] = {
     {TCommand::Check, "check", 1, 0},
     {TCommand::Dump, "dump", 1, 0},
     {TCommand::AScan, "ascan", 2, 0},
+    {TCommand::Measure, "measure", 1, 1},
     {TCommand::Info, "info", 0, 0},
     {TCommand::RecordsPull, "records pull", 1, 0},
     {TCommand::ConfigsPull, "configs pull", 1, 0},
@@ -195,6 +196,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& given) {
       line.Help = true;
     } else if (!optionsEnded && line.Command == TCommand::Dump && argument == "--compact") {
       line.Compact = true;
+    } else if (!optionsEnded && line.Command == TCommand::Measure && argument == "--json") {
+      line.Json = true;
     } else if (!optionsEnded && argument.size() > 1 && argument.starts_with("-")) {
       return UsageError(line, "unknown option '" + argument + "'");
     } else {
@@ -220,6 +223,10 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& given) {
     line.RecordNumber = operands[1];
   }
   line.Slots.assign(operands.begin() + static_cast<long>(info->Operands), operands.end());
+  if (line.Command == TCommand::Measure && !line.Slots.empty()) {
+    line.RecordNumber = line.Slots.front();
+    line.Slots.clear();
+  }
   return line;
 }
 
@@ -256,6 +263,27 @@ std::string HelpText(TCommand command) {
              "\n"
              "Exit status: 0 success, 1 the file does not open, 2 a usage error\n"
              "(N not a number or beyond the file's records, or not a record file).\n";
+    case TCommand::Measure:
+      return "Usage: veltctl measure [--json] FILE [N]\n"
+             "\n"
+             "Prints the measurement results and conditions of record N (1 = the\n"
+             "first record) of a record file, or of every record, as the data tab\n"
+             "shows them: the results grid (signal level without the threshold\n"
+             "check, search increment, attenuator, beam path, horizontal offset,\n"
+             "depth, leg number, equivalent area) and the conditions grid (the\n"
+             "strobes, the time-gain mode and the cursor line), each row as its\n"
+             "caption and its text, separated by a tab. DGS values are single shots,\n"
+             "as for a stored record.\n"
+             "\n"
+             "  --json   print JSON instead: per record the texts of both grids and\n"
+             "           the raw numbers SignalLevel, AttenuatorDb, SearchIncrement,\n"
+             "           MeasuredTime, BeamPath, HorizontalOffset, Depth, LegNumber,\n"
+             "           EquivalentArea, DgsExcess and DgsPointLevel (at the measured\n"
+             "           time); 9990 = not available, 99900 = DGS data incomplete\n"
+             "\n"
+             "Exit status: 0 success, 1 the file does not open or the string files\n"
+             "do not load, 2 a usage error (N not a number or beyond the file's\n"
+             "records).\n";
     case TCommand::Info:
       return "Usage: veltctl [--simulate PROFILE|FOLDER] info\n"
              "\n"
@@ -319,6 +347,7 @@ std::string HelpText(TCommand command) {
          "  check FILE                 open the file as the program would and summarise it\n"
          "  dump FILE                  print everything read from the file as JSON\n"
          "  ascan FILE N               print record N's A-scan as the clipboard text\n"
+         "  measure [--json] FILE [N]  print the measurement results of record N or of all\n"
          "\n"
          "Instrument:\n"
          "  info                       device type, firmware and state of the instrument\n"

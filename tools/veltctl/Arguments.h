@@ -15,14 +15,26 @@ inline constexpr int kExitFileFailure = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitInstrumentFailure = 3;
 
-enum class TCommand { None, Check, Dump, AScan, Info, RecordsPull, ConfigsPull, ConfigsPush, ClockSet };
+enum class TCommand {
+  None,
+  Check,
+  Dump,
+  AScan,
+  Measure,
+  Info,
+  RecordsPull,
+  ConfigsPull,
+  ConfigsPush,
+  ClockSet
+};
 
 struct TCommandLine {
   TCommand Command = TCommand::None;
   bool Help = false;     // print the help of Command (overall help for None)
   bool Compact = false;  // dump: one line instead of indented JSON
+  bool Json = false;     // measure: JSON instead of the grids' texts
   std::string File;
-  std::string RecordNumber;  // ascan: N as typed
+  std::string RecordNumber;  // ascan, measure: N as typed (measure: may be empty)
   std::vector<std::string> Slots;  // configs push: the slots as typed
   bool SimulateGiven = false;
   std::string Simulate;  // --simulate PROFILE|FOLDER

@@ -1,6 +1,7 @@
 // veltctl: the command-line companion of Velt Studio for record and
-// configuration files (check, dump as JSON, A-scan text) and for the
-// instrument (info, records and configurations pulled and pushed, clock).
+// configuration files (check, dump as JSON, A-scan text, measurement
+// results) and for the instrument (info, records and configurations pulled
+// and pushed, clock).
 #include <exception>
 #include <iostream>
 #include <string>
@@ -9,6 +10,7 @@
 #include "Arguments.h"
 #include "Commands.h"
 #include "DeviceCommands.h"
+#include "MeasureCommand.h"
 
 int main(int argc, char** argv) {
   using namespace veltctl;
@@ -33,6 +35,9 @@ int main(int argc, char** argv) {
         break;
       case TCommand::AScan:
         status = RunAScan(line, std::cout, std::cerr);
+        break;
+      case TCommand::Measure:
+        status = RunMeasure(line, std::cout, std::cerr);
         break;
       case TCommand::Info:
         status = RunInfo(line, std::cout, std::cerr);
