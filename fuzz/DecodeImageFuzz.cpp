@@ -1,12 +1,17 @@
 // Fuzz target: any 512 bytes from an instrument, decoded by any of the
 // seven configuration classes, must validate, encode and feed the
-// table-indexed conversions without undefined behaviour. The first input
-// byte chooses the class, the byte after the image the configuration number.
+// table-indexed conversions without undefined behaviour, and measure a
+// frame of samples that follow it. The first input byte chooses the class,
+// the byte after the image the configuration number; the bytes after that
+// choose the record and its samples (the image's own bytes when there are
+// none).
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 #include "FuzzCells.h"
+#include "FuzzMeasurements.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) {
@@ -30,5 +35,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto again = velt::fuzzing::MakeCell(selector);
   again->DecodeImage(out, n);
   velt::fuzzing::Exercise(*again);
+
+  const std::size_t used = velt::kImageSize + 1;
+  if (size > used) {
+    velt::fuzzing::Measure(std::move(cell), data + used, size - used);
+  } else {
+    velt::fuzzing::Measure(std::move(cell), data, size);
+  }
   return 0;
 }

@@ -1,15 +1,18 @@
 // A text record from a file someone sent, read by any of the seven
 // configuration classes (the first input byte chooses): whatever it holds,
 // reading it and using the cell afterwards must stay within bounds and
-// defined, and what the cell then writes must read back.
+// defined, and what the cell then writes must read back. The cell as read
+// then measures a frame whose record and samples the same bytes choose.
 #include <cstddef>
 #include <cstdint>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include <config/TextRecordIO.h>
 
 #include "FuzzCells.h"
+#include "FuzzMeasurements.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) {
@@ -35,5 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   velt::TTextReader again(back);
   auto reread = velt::fuzzing::MakeCell(selector);
   reread->ReadText(again);
+
+  velt::fuzzing::Measure(std::move(cell), data + 1, size - 1);
   return 0;
 }
