@@ -44,7 +44,8 @@ bool SplitPath(const std::string& path, std::string& device, int& pipe) {
 
 }  // namespace
 
-TLibusbPlatform::TLibusbPlatform(TDeviceTable table) : Table(std::move(table)) {}
+TLibusbPlatform::TLibusbPlatform(TDeviceTable table, unsigned transferTimeoutMs)
+    : Table(std::move(table)), TransferTimeoutMs(transferTimeoutMs) {}
 
 TLibusbPlatform::~TLibusbPlatform() {
   for (auto& [path, device] : Devices) {
@@ -214,9 +215,9 @@ bool TLibusbPlatform::Transfer(THandle handle, std::uint8_t* data, std::size_t n
   const int result =
       device->second.EndpointTypes[pipe] == LIBUSB_TRANSFER_TYPE_INTERRUPT
           ? libusb_interrupt_transfer(device->second.Handle, endpoint, data, length, &transferred,
-                                      kTransferTimeoutMs)
+                                      TransferTimeoutMs)
           : libusb_bulk_transfer(device->second.Handle, endpoint, data, length, &transferred,
-                                 kTransferTimeoutMs);
+                                 TransferTimeoutMs);
   done = static_cast<std::size_t>(std::max(transferred, 0));
   return result == 0;
 }

@@ -23,7 +23,9 @@ inline constexpr unsigned kTransferTimeoutMs = 5000;
 
 class TLibusbPlatform : public IPlatform {
  public:
-  explicit TLibusbPlatform(TDeviceTable table);
+  // `transferTimeoutMs` is there for tests of a silent instrument, which
+  // need not wait the full time-out.
+  explicit TLibusbPlatform(TDeviceTable table, unsigned transferTimeoutMs = kTransferTimeoutMs);
   ~TLibusbPlatform() override;
   TLibusbPlatform(const TLibusbPlatform&) = delete;
   TLibusbPlatform& operator=(const TLibusbPlatform&) = delete;
@@ -55,6 +57,7 @@ class TLibusbPlatform : public IPlatform {
                 bool towardsHost);
 
   TDeviceTable Table;
+  unsigned TransferTimeoutMs;
   libusb_context* Context = nullptr;
   bool ContextFailed = false;
   std::map<std::string, TOpenDevice> Devices;
