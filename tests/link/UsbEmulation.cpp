@@ -141,6 +141,25 @@ void TEmulatedUsbInstrument::Remove() {
   umockdev_testbed_uevent(Testbed, SysPath.c_str(), "remove");
 }
 
+void TEmulatedUsbInstrument::Announce(const char* action) {
+  umockdev_testbed_uevent(Testbed, SysPath.c_str(), action);
+}
+
+void TEmulatedUsbInstrument::AnnounceInterface() {
+  gchar* path = umockdev_testbed_add_device(Testbed, "usb", "1-3:1.1", SysPath.c_str(),
+                                                  "bInterfaceNumber", "01\n", nullptr,
+                                                  "DEVTYPE", "usb_interface", nullptr);
+  umockdev_testbed_uevent(Testbed, path, "add");
+  g_free(path);
+}
+
+void TEmulatedUsbInstrument::AnnounceDisk() {
+  gchar* path = umockdev_testbed_add_device(Testbed, "block", "sdb", nullptr, "size",
+                                                  "2048\n", nullptr, "DEVTYPE", "disk", nullptr);
+  umockdev_testbed_uevent(Testbed, path, "add");
+  g_free(path);
+}
+
 bool TEmulatedUsbInstrument::ReleaseStuckTransfers() {
   std::lock_guard<std::mutex> guard(Lock);
   bool any = false;

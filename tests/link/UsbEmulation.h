@@ -53,6 +53,15 @@ class TEmulatedUsbInstrument {
   // URBs in flight end with -ESHUTDOWN, and a "remove" uevent goes out.
   void Remove();
 
+  // A uevent for the device as udev sends it: "add" when the cable goes
+  // in, "change" when the device changes configuration.
+  void Announce(const char* action = "add");
+  // Adds a device that is no instrument and sends its "add" uevent: the
+  // instrument's vendor interface as its own udev device, or a disk. A
+  // monitor of USB devices must let both pass unseen.
+  void AnnounceInterface();
+  void AnnounceDisk();
+
   // Ends every IN transfer the instrument left hanging with an error, so a
   // backend without a time-out does not block the test for ever. True when
   // there was one to end.
