@@ -10,7 +10,6 @@
 #include <connection/HI_Using_USB_ConnectionsUnit.h>
 #include <connection/TransferMessages.h>
 #include <records/RecordFilesUnit.h>
-#include <strings/RunTimeFoldersUnit.h>
 
 #include "TerminalPorts.h"
 #include "TextEncoding.h"
@@ -39,10 +38,7 @@ class TSession {
     if (line.SimulateGiven) {
       ::setenv("CONDUIT_SIMULATOR", line.Simulate.c_str(), 1);
     }
-    const velt::TRunTimeFolders folders = velt::ResolveRunTimeFolders();
-    if (!Strings.LoadStringFiles(folders.Strings)) {
-      Err << "veltctl: the string files in " << folders.Strings.string()
-          << " do not load\n";
+    if (!LoadStrings(Strings, Err)) {
       return kExitFileFailure;
     }
     Connection.Connect();

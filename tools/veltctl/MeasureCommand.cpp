@@ -11,7 +11,6 @@
 #include <records/RecordFilesUnit.h>
 #include <signal/ResultParametersUnit.h>
 #include <strings/LocalStringsUnit.h>
-#include <strings/RunTimeFoldersUnit.h>
 
 #include "JsonDump.h"
 #include "TerminalPorts.h"
@@ -131,9 +130,7 @@ int RunMeasure(const TCommandLine& line, std::ostream& out, std::ostream& err) {
   // The captions and value string 31 come from the string files.
   TTerminalFeedback feedback(err);
   velt::TLocalStrings strings(feedback);
-  const velt::TRunTimeFolders folders = velt::ResolveRunTimeFolders();
-  if (!strings.LoadStringFiles(folders.Strings)) {
-    err << "veltctl: the string files in " << folders.Strings.string() << " do not load\n";
+  if (!LoadStrings(strings, err)) {
     return kExitFileFailure;
   }
   velt::SetProgramStrings(&strings);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <strings/RunTimeFoldersUnit.h>
+
 #include "TextEncoding.h"
 
 namespace veltctl {
@@ -61,6 +63,15 @@ void TTerminalProgress::Draw(int percent) {
     Err << Text << ": " << percent << "%\n";
   }
   Last = percent;
+}
+
+bool LoadStrings(velt::TLocalStrings& strings, std::ostream& err) {
+  const velt::TRunTimeFolders folders = velt::ResolveRunTimeFolders();
+  if (strings.LoadStringFiles(folders.Strings)) {
+    return true;
+  }
+  err << "veltctl: the string files in " << folders.Strings.string() << " do not load\n";
+  return false;
 }
 
 }  // namespace veltctl

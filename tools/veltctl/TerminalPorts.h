@@ -8,6 +8,7 @@
 
 #include <ports/Progress.h>
 #include <ports/UserFeedback.h>
+#include <strings/LocalStringsUnit.h>
 
 namespace veltctl {
 
@@ -43,5 +44,9 @@ class TTerminalProgress : public velt::IProgressFeedback {
   std::string Text;
   int Last = -1;
 };
+
+// Loads the program's string files from the run-time strings folder; when
+// they do not load, says so on `err` and returns false.
+bool LoadStrings(velt::TLocalStrings& strings, std::ostream& err);
 
 }  // namespace veltctl
