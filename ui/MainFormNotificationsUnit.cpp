@@ -38,13 +38,7 @@ void TVELTMainForm::HandleDeviceChange(std::uint16_t code) {
         RefreshEnabledStates();
         return;
       }
-      Time.Sleep(1000);
-      Connection.Connect();
-      RefreshStatusBar();
-      if (Configs.Count == 0) {
-        BuildDefaultConfigurations();
-      }
-      if (!Connection.AlignAndReadWorkingConfiguration(Configs)) {
+      if (!ReconnectAndAlign(false)) {
         return;
       }
       if (Configs.Source == kSourceInstrument) {
@@ -70,14 +64,7 @@ void TVELTMainForm::HandleDeviceChange(std::uint16_t code) {
       if (state.Connected || !Connection.InstrumentPresent()) {
         return;
       }
-      Time.Sleep(1000);
-      Connection.Connect();
-      RefreshEnabledStates();
-      RefreshStatusBar();
-      if (Configs.Count == 0) {
-        BuildDefaultConfigurations();
-      }
-      if (Connection.AlignAndReadWorkingConfiguration(Configs)) {
+      if (ReconnectAndAlign(true)) {
         OnlineBusy = false;
         if (Configs.Source == kSourceInstrument) {
           SelectedConfiguration = 0;
@@ -106,6 +93,19 @@ void TVELTMainForm::HandleDeviceChange(std::uint16_t code) {
     default:
       return;
   }
+}
+
+bool TVELTMainForm::ReconnectAndAlign(bool refreshEnabledStates) {
+  Time.Sleep(1000);
+  Connection.Connect();
+  if (refreshEnabledStates) {
+    RefreshEnabledStates();
+  }
+  RefreshStatusBar();
+  if (Configs.Count == 0) {
+    BuildDefaultConfigurations();
+  }
+  return Connection.AlignAndReadWorkingConfiguration(Configs);
 }
 
 void TVELTMainForm::UnplugDevice() {
