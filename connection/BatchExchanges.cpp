@@ -11,7 +11,6 @@
 namespace velt {
 namespace {
 
-constexpr std::uint16_t kConfigurationSlots = 100;
 constexpr int kCaptionUploadConfigurations = 50;
 constexpr int kCaptionDownloadConfigurations = 51;
 constexpr int kCaptionDownloadRecords = 52;
@@ -74,11 +73,8 @@ bool TInstrumentConnection::DownloadAllConfigurations(TUSBConfigsBlock& configs)
       }
       Progress->SetProgress(ProgressPercent(n, kConfigurationSlots - 1));
     }
-    if (configs.Count == 0 || VersionsDiffer(configs.DeviceType, configs.MajorVersion,
-                                             configs.MinorVersion, configs.ConfigLocalVersion)) {
-      configs.Clear();
-      configs.Build(kConfigurationSlots, State.MajorVersion, State.MinorVersion,
-                    State.ConfigLocalVersion, State.DeviceType);
+    if (configs.Count == 0 || !OfInstrumentClass(configs)) {
+      RebuildForInstrument(configs, kConfigurationSlots);
     }
     for (std::uint16_t n = 0; n < kConfigurationSlots && n < configs.Configurations.size(); ++n) {
       if (configs.Configurations[n]) {
@@ -155,11 +151,8 @@ bool TInstrumentConnection::DownloadAllRecords(TFlawDataBlock& records) {
     }
     Progress->SetProgress(ProgressPercent(i, count));
   }
-  if (records.Count != count || VersionsDiffer(records.DeviceType, records.MajorVersion,
-                                               records.MinorVersion, records.ConfigLocalVersion)) {
-    records.Clear();
-    records.Build(count, State.MajorVersion, State.MinorVersion, State.ConfigLocalVersion,
-                  State.DeviceType);
+  if (records.Count != count || !OfInstrumentClass(records)) {
+    RebuildForInstrument(records, count);
   }
   records.DeviceType = State.DeviceType;
   for (std::uint16_t i = 0; i < count && i < records.Records.size(); ++i) {

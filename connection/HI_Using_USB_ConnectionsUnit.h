@@ -33,6 +33,9 @@ struct TUSBDeviceState {
 // the firmware version "major.minor" while connected.
 std::string DevicePanelText(const TUSBDeviceState& state, const TLocalStrings& strings);
 
+// The instrument keeps this many setups; the setup list has as many slots.
+inline constexpr std::uint16_t kConfigurationSlots = 100;
+
 class TInstrumentConnection {
  public:
   static constexpr std::uint8_t kIdentifyCommand = 18;
@@ -111,8 +114,22 @@ class TInstrumentConnection {
   void ApplyConfigurationImage(TBaseConfigCell& cell, std::uint16_t n, const TDeviceImage& image);
   bool ReceiveRecordBlocks(std::uint16_t n, TRecordBlocks& blocks);
   void ApplyRecordBlocks(TDataCell& record, std::uint16_t n, const TRecordBlocks& blocks);
-  bool VersionsDiffer(std::uint8_t device, std::uint8_t major, std::uint8_t minor,
-                      std::uint8_t local) const;
+  // Whether a collection (setups or records) holds cells of the connected
+  // instrument's device type and versions.
+  template <typename TCollection>
+  bool OfInstrumentClass(const TCollection& collection) const {
+    return collection.DeviceType == State.DeviceType &&
+           collection.MajorVersion == State.MajorVersion &&
+           collection.MinorVersion == State.MinorVersion &&
+           collection.ConfigLocalVersion == State.ConfigLocalVersion;
+  }
+  // Empties a collection and builds it anew as `count` cells of that class.
+  template <typename TCollection>
+  void RebuildForInstrument(TCollection& collection, std::uint16_t count) const {
+    collection.Clear();
+    collection.Build(count, State.MajorVersion, State.MinorVersion, State.ConfigLocalVersion,
+                     State.DeviceType);
+  }
 
   TConduitBinding& Link;
   const TLocalStrings& Strings;

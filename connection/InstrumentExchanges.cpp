@@ -91,21 +91,12 @@ bool TInstrumentConnection::ReadConfiguration(TBaseConfigCell& cell, std::uint16
   return true;
 }
 
-bool TInstrumentConnection::VersionsDiffer(std::uint8_t device, std::uint8_t major,
-                                           std::uint8_t minor, std::uint8_t local) const {
-  return device != State.DeviceType || major != State.MajorVersion ||
-         minor != State.MinorVersion || local != State.ConfigLocalVersion;
-}
-
 bool TInstrumentConnection::AlignAndReadWorkingConfiguration(TUSBConfigsBlock& configs) {
   if (configs.Count == 0 || !BeginExchange()) {
     return false;
   }
-  if (VersionsDiffer(configs.DeviceType, configs.MajorVersion, configs.MinorVersion,
-                     configs.ConfigLocalVersion)) {
-    configs.Clear();
-    configs.Build(100, State.MajorVersion, State.MinorVersion, State.ConfigLocalVersion,
-                  State.DeviceType);
+  if (!OfInstrumentClass(configs)) {
+    RebuildForInstrument(configs, kConfigurationSlots);
   }
   TBaseConfigCell* first = configs.Configurations.empty() ? nullptr
                                                           : configs.Configurations[0].get();
