@@ -91,6 +91,16 @@ bool CurveLevel(TBaseConfigCell& cell, double& g) {
   return !std::isnan(g) && g <= kDgsLevelLimit;
 }
 
+// The cell of a record in DGS mode, with the curve level at its measured
+// time; null when the record is not in DGS mode or the curve gives no level.
+TBaseConfigCell* DgsModeCell(TDataCell& record, double& g) {
+  TBaseConfigCell* cell = record.Configuration();
+  if (cell == nullptr || cell->TVG_ENABLED != kDgsMode || !CurveLevel(*cell, g)) {
+    return nullptr;
+  }
+  return cell;
+}
+
 // The signal level in dB of an amplitude (step 5 of the level).
 double LevelDb(double v) {
   if (std::fabs(v) < 0.00001) {
@@ -264,12 +274,9 @@ int SearchIncrement(const TDataCell& record) {
 }
 
 double DgsExcess(TDataCell& record) {
-  TBaseConfigCell* cell = record.Configuration();
-  if (cell == nullptr || cell->TVG_ENABLED != kDgsMode) {
-    return kResultNotAvailable;
-  }
   double g = 0;
-  if (!CurveLevel(*cell, g)) {
+  TBaseConfigCell* cell = DgsModeCell(record, g);
+  if (cell == nullptr) {
     return kResultNotAvailable;
   }
   // The echo is measured as outside DGS mode: a variant's cursor time
@@ -281,12 +288,9 @@ double DgsExcess(TDataCell& record) {
 }
 
 double EquivalentArea(TDataCell& record) {
-  TBaseConfigCell* cell = record.Configuration();
-  if (cell == nullptr || cell->TVG_ENABLED != kDgsMode) {
-    return kResultNotAvailable;
-  }
   double g = 0;
-  if (!CurveLevel(*cell, g)) {
+  TBaseConfigCell* cell = DgsModeCell(record, g);
+  if (cell == nullptr) {
     return kResultNotAvailable;
   }
   const double m = AmplitudeDb(record);
