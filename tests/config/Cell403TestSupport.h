@@ -15,50 +15,10 @@
 #include <config/Rounding.h>
 #include <config/TextRecordIO.h>
 
+#include "CellTestSupport.h"
+
 namespace velt {
 namespace {
-
-// ---- Helpers -------------------------------------------------------------------
-
-std::string Write(TBaseConfigCell& cell) {
-  std::ostringstream s;
-  TTextWriter out(s);
-  cell.WriteText(out);
-  return s.str();
-}
-
-void Read(TBaseConfigCell& cell, const std::string& text) {
-  std::istringstream s(text);
-  TTextReader in(s);
-  EXPECT_EQ(cell.ReadText(in), 0);
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) {
-      ADD_FAILURE() << "text does not end in CR LF";
-      break;
-    }
-    lines.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  return lines;
-}
-
-std::string Joined(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const auto& line : lines) {
-    text += line + "\r\n";
-  }
-  return text;
-}
-
-std::uint8_t DecodedLevel(std::uint8_t percent) {
-  return static_cast<std::uint8_t>((100 - percent) * 180 / 100);
-}
 
 // ---- Field-by-field comparison -----------------------------------------------------
 
@@ -98,16 +58,6 @@ std::string Differences(const T4_03ConfigCell& a, const T4_03ConfigCell& b,
 }
 
 // ---- A random setup the 3.26 image and record can carry -----------------------
-
-class TRandom {
- public:
-  explicit TRandom(unsigned seed) : Engine(seed) {}
-  int Int(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(Engine); }
-  double Hundredths(int lo, int hi) { return Int(lo, hi) / 100.0; }
-
- private:
-  std::mt19937 Engine;
-};
 
 // Characters a 3.x name may hold: neither "/" (it ends a name), nor "}" and
 // the character 0xFF (the instrument swaps them), nor 0xFF anywhere else.
