@@ -3,12 +3,10 @@
 // what happens to the user's data when a file is bad or a save fails.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <csignal>
 #include <map>
 #include <memory>
 #include <random>
@@ -18,6 +16,7 @@
 #include <records/RecordFilesUnit.h>
 
 #include "RecordsTestSupport.h"
+#include "support/FileSizeLimit.h"
 
 namespace velt {
 namespace {
@@ -833,30 +832,6 @@ TEST_F(RecordFiles, SavingReplacesThePreviousFileWholeAndKeepsItsMode) {
   EXPECT_EQ(Folder.Names(), (std::vector<std::string>{"a.ctf", "a.dtf", "fresh.ctf"}));
 }
 
-// Write errors that strike while the file is being written: the file size
-// limit makes every write past it fail, as a full disk would.
-class TFileSizeLimit {
- public:
-  explicit TFileSizeLimit(rlim_t bytes) {
-    ::getrlimit(RLIMIT_FSIZE, &Old);
-    OldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = Old;
-    limit.rlim_cur = bytes;
-    Ok = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
-  }
-  ~TFileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &Old);
-    std::signal(SIGXFSZ, OldHandler);
-  }
-  TFileSizeLimit(const TFileSizeLimit&) = delete;
-  TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
-  bool Ok = false;
-
- private:
-  rlimit Old{};
-  void (*OldHandler)(int) = nullptr;
-};
-
 TEST_F(RecordFiles, FailedSavesLeaveThePreviousFileAndNoTemporaryFile) {
   const fs::path dtf = Folder / "keep.dtf";
   const fs::path ctf = Folder / "keep.ctf";
@@ -897,7 +872,7 @@ TEST_F(RecordFiles, FailedSavesLeaveThePreviousFileAndNoTemporaryFile) {
   }
   {
     SCOPED_TRACE("writing fails midway");
-    const TFileSizeLimit limit(4096);
+    const testing::TFileSizeLimit limit(4096);
     ASSERT_TRUE(limit.Ok);
     expectFailure(dtf, ctf);
   }

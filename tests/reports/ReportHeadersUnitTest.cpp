@@ -2,13 +2,11 @@
 // and read from the report tab (through a fake form), and the report file.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -24,6 +22,7 @@
 #include <ports/Errors.h>
 #include <reports/ReportHeadersUnit.h>
 
+#include "support/FileSizeLimit.h"
 #include "support/TemporaryFolder.h"
 
 namespace velt {
@@ -805,29 +804,6 @@ TEST(ReportHeadersReportFile, SavingKeepsTheModeOfTheFileItReplaces) {
             static_cast<fs::perms>(0644));
 }
 
-// Every write past the limit fails, as on a full disk.
-class TFileSizeLimit {
- public:
-  explicit TFileSizeLimit(rlim_t bytes) {
-    ::getrlimit(RLIMIT_FSIZE, &Old);
-    OldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = Old;
-    limit.rlim_cur = bytes;
-    Ok = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
-  }
-  ~TFileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &Old);
-    std::signal(SIGXFSZ, OldHandler);
-  }
-  TFileSizeLimit(const TFileSizeLimit&) = delete;
-  TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
-  bool Ok = false;
-
- private:
-  rlimit Old{};
-  void (*OldHandler)(int) = nullptr;
-};
-
 // The message of the input/output error a call raised; empty when it raised none.
 std::string InOutErrorOf(const std::function<void()>& call) {
   try {
@@ -858,7 +834,7 @@ TEST(ReportHeadersFileErrors, AFailedSaveRaisesAndKeepsThePreviousFile) {
   };
   {
     SCOPED_TRACE("writing fails midway");
-    const TFileSizeLimit limit(100);
+    const testing::TFileSizeLimit limit(100);
     ASSERT_TRUE(limit.Ok);
     expectFailure(path);
   }
