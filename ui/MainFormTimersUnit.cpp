@@ -4,6 +4,7 @@
 #include <QTime>
 
 #include <config/Rounding.h>
+#include <signal/ProcessStrobesUnit.h>
 #include <ui/PageControlUnit.h>
 #include <ui/VELTMainFormUnit.h>
 
@@ -40,6 +41,8 @@ void TVELTMainForm::OnlineTick() {
       OnlineBusy = false;
       return;
     }
+    // Both tabs that show the live signal evaluate its strobes first.
+    ProcessStrobes(*drawing);
     if (ShowOnlineFrame) {
       ShowOnlineFrame(tab);
     }

@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include <reports/ReportForm.h>
+#include <signal/ProcessStrobesUnit.h>
 #include <ui/DeviceMonitorUnit.h>
 #include <ui/PageControlUnit.h>
 #include <ui/ReportHeaderPanelsUnit.h>
@@ -293,10 +294,27 @@ TEST(MainFormTest, OnlineTicksAskForFramesOnlyWhenTheyCanBeShown) {
   EXPECT_EQ(requests(), before);
   EXPECT_TRUE(timer->isActive());
 
+  // The frame is evaluated before it is shown: marker and cursor are where
+  // the strobe processing puts them on that frame with the setup as it was.
+  TBaseConfigCell& setup = *form.Configs.Configurations[1];
+  setup.STROBE_ALGORYTHM = 1;
+  setup.AMPLITUDE_MARKER_POSITION = 0;
+  TDataCell expected;
+  expected.AttachOwned(CreateConfigCellForVersion(4, 1, 3, 1));
+  expected.Configuration()->Assign(&setup);
   form.PageControl().setCurrentIndex(kOnlineTab);
   form.OnlineTick();
   EXPECT_EQ(requests(), before + 1);
   EXPECT_EQ(shown, 1);
+  TDataCell& drawing = *form.Configs.DrawingRecord;
+  expected.FirstMaximums = drawing.FirstMaximums;
+  expected.FirstMinimums = drawing.FirstMinimums;
+  expected.SecondMaximums = drawing.SecondMaximums;
+  expected.SecondMinimums = drawing.SecondMinimums;
+  ASSERT_NE(ProcessStrobes(expected), 0) << "the frame has no echo in the strobes";
+  EXPECT_NE(setup.AMPLITUDE_MARKER_POSITION, 0);
+  EXPECT_EQ(setup.AMPLITUDE_MARKER_POSITION, expected.Configuration()->AMPLITUDE_MARKER_POSITION);
+  EXPECT_EQ(setup.CURSOR_POSITION, expected.Configuration()->CURSOR_POSITION);
   EXPECT_EQ(timer->interval(), 40);
   form.Configs.Configurations[1]->REFRESH_RATE = 3;
   form.OnlineTick();
