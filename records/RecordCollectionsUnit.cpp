@@ -5,7 +5,11 @@
 namespace velt {
 
 void TFlawDataBlock::Build(std::uint16_t count, std::uint8_t major, std::uint8_t minor,
-                           std::uint8_t local, std::uint8_t device, TNumberFormat format) {
+                           std::uint8_t local, std::uint8_t device,
+                           std::optional<TNumberFormat> format) {
+  if (format) {
+    NumberFormat = *format;
+  }
   MajorVersion = major;
   MinorVersion = minor;
   ConfigLocalVersion = local;
@@ -17,7 +21,7 @@ void TFlawDataBlock::Build(std::uint16_t count, std::uint8_t major, std::uint8_t
   for (std::uint16_t i = 0; i < count; ++i) {
     auto record = std::make_unique<TDataCell>(kRecordArraySize);
     DisplayOrder[i] = i;
-    CreateConfigCellForVersion(major, minor, local, device, *record, format);
+    CreateConfigCellForVersion(major, minor, local, device, *record, NumberFormat);
     Records.push_back(std::move(record));
   }
   Count = count;
@@ -62,7 +66,11 @@ void TFlawDataBlock::SortByConfigIndex() {
 }
 
 void TUSBConfigsBlock::Build(std::uint16_t count, std::uint8_t major, std::uint8_t minor,
-                             std::uint8_t local, std::uint8_t device, TNumberFormat format) {
+                             std::uint8_t local, std::uint8_t device,
+                             std::optional<TNumberFormat> format) {
+  if (format) {
+    NumberFormat = *format;
+  }
   MajorVersion = major;
   MinorVersion = minor;
   ConfigLocalVersion = local;
@@ -75,7 +83,7 @@ void TUSBConfigsBlock::Build(std::uint16_t count, std::uint8_t major, std::uint8
     DrawingRecord = std::make_unique<TDataCell>(kRecordArraySize);
   }
   for (std::uint16_t i = 0; i < count; ++i) {
-    Configurations.push_back(CreateConfigCellForVersion(major, minor, local, device, format));
+    Configurations.push_back(CreateConfigCellForVersion(major, minor, local, device, NumberFormat));
   }
   Count = count;
   DrawingRecord->Refer(Configurations.empty() ? nullptr : Configurations[0].get());

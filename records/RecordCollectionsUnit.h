@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,11 +30,15 @@ struct TFlawDataBlock {
   std::uint8_t MinorVersion = 0;
   std::uint8_t ConfigLocalVersion = 0;
   std::uint8_t DeviceType = 255;
+  // The number format the cells show and parse reals with (the user's
+  // locale); kept when the collection is cleared or built anew.
+  TNumberFormat NumberFormat;
 
   // Count records, each with array size 320 and a cell of the class the
-  // versions select. Count must be at least 1.
+  // versions select, in the given number format (which the collection then
+  // keeps) or in its own. Count must be at least 1.
   void Build(std::uint16_t count, std::uint8_t major, std::uint8_t minor, std::uint8_t local,
-             std::uint8_t device, TNumberFormat format = {});
+             std::uint8_t device, std::optional<TNumberFormat> format = std::nullopt);
   void Clear();
   void NaturalOrder();
   // Stable: records with equal CONFIG INDEX keep their relative order.
@@ -53,9 +58,11 @@ struct TUSBConfigsBlock {
   std::uint8_t MinorVersion = 0;
   std::uint8_t ConfigLocalVersion = 0;
   std::uint8_t DeviceType = 0;
+  // As for the flaw records.
+  TNumberFormat NumberFormat;
 
   void Build(std::uint16_t count, std::uint8_t major, std::uint8_t minor, std::uint8_t local,
-             std::uint8_t device, TNumberFormat format = {});
+             std::uint8_t device, std::optional<TNumberFormat> format = std::nullopt);
   void Clear();
 };
 

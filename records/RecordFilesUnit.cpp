@@ -202,7 +202,8 @@ TFileResult SaveConfigurationFile(const TUSBConfigsBlock& collection, const fs::
 }
 
 TFileResult OpenRecordFile(TFlawDataBlock& collection, const fs::path& path,
-                           TNumberFormat format) {
+                           std::optional<TNumberFormat> wanted) {
+  const TNumberFormat format = wanted.value_or(collection.NumberFormat);
   std::ifstream file(path, std::ios::binary);
   if (!file) {
     return Failure("cannot open " + path.string());
@@ -269,7 +270,8 @@ TFileResult OpenRecordFile(TFlawDataBlock& collection, const fs::path& path,
 }
 
 TFileResult LoadConfigurationFile(TUSBConfigsBlock& collection, const fs::path& path,
-                                  TNumberFormat format) {
+                                  std::optional<TNumberFormat> wanted) {
+  const TNumberFormat format = wanted.value_or(collection.NumberFormat);
   std::ifstream file(path, std::ios::binary);
   if (!file) {
     return Failure("cannot open " + path.string());

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include <records/RecordCollectionsUnit.h>
@@ -25,9 +26,11 @@ TFileResult SaveRecordFile(const TFlawDataBlock& collection, const std::filesyst
 TFileResult SaveConfigurationFile(const TUSBConfigsBlock& collection,
                                   const std::filesystem::path& path);
 
+// The cells read are built in the given number format, or in the
+// collection's own.
 TFileResult OpenRecordFile(TFlawDataBlock& collection, const std::filesystem::path& path,
-                           TNumberFormat format = {});
+                           std::optional<TNumberFormat> format = std::nullopt);
 TFileResult LoadConfigurationFile(TUSBConfigsBlock& collection, const std::filesystem::path& path,
-                                  TNumberFormat format = {});
+                                  std::optional<TNumberFormat> format = std::nullopt);
 
 }  // namespace velt

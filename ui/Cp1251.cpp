@@ -16,4 +16,24 @@ std::string ToCp1251(const QString& text) {
   return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
+namespace {
+
+char SingleCharacter(const QString& text, char fallback) {
+  const std::string bytes = ToCp1251(text);
+  // An unencodable character comes out as a substitute: it must come back.
+  return bytes.size() == 1 && FromCp1251(bytes) == text ? bytes[0] : fallback;
+}
+
+}  // namespace
+
+TNumberFormat LocaleNumberFormat(const QLocale& locale) {
+  TNumberFormat format;
+  format.DecimalSeparator = SingleCharacter(locale.decimalPoint(), '.');
+  format.ThousandSeparator = SingleCharacter(locale.groupSeparator(), ' ');
+  if (format.ThousandSeparator == format.DecimalSeparator) {
+    format.ThousandSeparator = format.DecimalSeparator == ',' ? ' ' : ',';
+  }
+  return format;
+}
+
 }  // namespace velt

@@ -38,7 +38,13 @@ void TVELTMainForm::HandleDeviceChange(std::uint16_t code) {
         RefreshEnabledStates();
         return;
       }
-      if (!ReconnectAndAlign(false)) {
+      Time.Sleep(1000);
+      Connection.Connect();
+      RefreshStatusBar();
+      if (Configs.Count == 0) {
+        BuildDefaultConfigurations();
+      }
+      if (!Connection.AlignAndReadWorkingConfiguration(Configs)) {
         return;
       }
       if (Configs.Source == kSourceInstrument) {
@@ -64,7 +70,12 @@ void TVELTMainForm::HandleDeviceChange(std::uint16_t code) {
       if (state.Connected || !Connection.InstrumentPresent()) {
         return;
       }
-      if (ReconnectAndAlign(true)) {
+      Time.Sleep(1000);
+      Connection.Connect();
+      RefreshEnabledStates();
+      RefreshStatusBar();
+      // An empty setup list fails the alignment: the arrival shows nothing.
+      if (Connection.AlignAndReadWorkingConfiguration(Configs)) {
         OnlineBusy = false;
         if (Configs.Source == kSourceInstrument) {
           SelectedConfiguration = 0;
@@ -93,19 +104,6 @@ void TVELTMainForm::HandleDeviceChange(std::uint16_t code) {
     default:
       return;
   }
-}
-
-bool TVELTMainForm::ReconnectAndAlign(bool refreshEnabledStates) {
-  Time.Sleep(1000);
-  Connection.Connect();
-  if (refreshEnabledStates) {
-    RefreshEnabledStates();
-  }
-  RefreshStatusBar();
-  if (Configs.Count == 0) {
-    BuildDefaultConfigurations();
-  }
-  return Connection.AlignAndReadWorkingConfiguration(Configs);
 }
 
 void TVELTMainForm::UnplugDevice() {

@@ -155,6 +155,9 @@ void TVELTMainForm::showEvent(QShowEvent* event) {
 }
 
 void TVELTMainForm::FirstShowing() {
+  // Reals are shown and typed in the user's number format.
+  Configs.NumberFormat = LocaleNumberFormat(QLocale());
+  Flaws.NumberFormat = Configs.NumberFormat;
   Loaded = Strings.LoadStringFiles(Folders.Strings);
   if (!Loaded) {
     Feedback.ShowMessage(
@@ -162,11 +165,6 @@ void TVELTMainForm::FirstShowing() {
         ToCp1251(QString::fromUtf8(
             "Неправильные или поврежденные файлы языков. Переустановите программу")),
         TMessageIcon::Error);
-    close();
-    if (OnFirstShowingDone) {
-      OnFirstShowingDone();
-    }
-    return;
   }
   LoadTexts();
   RefreshStatusBar();
@@ -195,6 +193,10 @@ void TVELTMainForm::FirstShowing() {
   ReportPanel2->ApplyReportGridColumnWidths();
   LoadDefaultReport();
   Monitor->Start();
+  if (!Loaded) {
+    // Without its strings the program ends, once first showing has run.
+    close();
+  }
   if (OnFirstShowingDone) {
     OnFirstShowingDone();
   }

@@ -102,10 +102,6 @@ class TVELTMainForm : public QMainWindow {
   void SaveDefaultReport();
   void DiscardConfigurations();
   void DiscardRecords();
-  // Lets a newly seen instrument settle, connects, and aligns and reads its
-  // working configuration into the setup list (built with defaults first
-  // when empty). True when the working configuration came.
-  bool ReconnectAndAlign(bool refreshEnabledStates);
   void BuildDefaultConfigurations();
   void ApplyCtrlCue();
   bool DispatchKey(int key, Qt::KeyboardModifiers modifiers);

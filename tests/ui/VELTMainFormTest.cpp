@@ -11,6 +11,7 @@
 
 #include <reports/ReportForm.h>
 #include <signal/ProcessStrobesUnit.h>
+#include <ui/Cp1251.h>
 #include <ui/DeviceMonitorUnit.h>
 #include <ui/PageControlUnit.h>
 #include <ui/ReportHeaderPanelsUnit.h>
@@ -93,7 +94,43 @@ TEST(MainFormTest, MissingStringFilesEndTheProgramWithTheSystemError) {
             "Неправильные или поврежденные файлы языков. Переустановите программу");
   EXPECT_EQ(f.Feedback.Messages[0].Icon, TMessageIcon::Error);
   EXPECT_FALSE(form.isVisible());
-  EXPECT_FALSE(f.Connection->State.Connected);  // it never got that far
+  // The program ends only once first showing has run: the instrument was
+  // asked who it is, the default report written; the close closed the link.
+  EXPECT_FALSE(f.Sim.Instrument().Log().empty());
+  EXPECT_TRUE(std::filesystem::exists(form.DefaultReportPath()));
+  EXPECT_FALSE(f.Connection->State.Connected);
+}
+
+TEST(MainFormTest, RealsAreShownInTheUsersNumberFormat) {
+  const QLocale before;
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  TMainFormFixture f("1:4.0.3");
+  TVELTMainForm& form = f.Start();
+  QLocale::setDefault(before);
+  EXPECT_EQ(form.Configs.NumberFormat.DecimalSeparator, ',');
+  EXPECT_EQ(form.Configs.NumberFormat.ThousandSeparator, '.');
+  EXPECT_EQ(form.Flaws.NumberFormat.DecimalSeparator, ',');
+  // Every cell built from now on, by the program or by the connection,
+  // shows its reals so.
+  form.Configs.Build(100, 4, 0, 3, 1);
+  TBaseConfigCell& cell = *form.Configs.Configurations[0];
+  cell.PROBE_DELAY = 1.5;
+  EXPECT_EQ(cell.ParameterText(11), "   1,50");  // the probe delay
+  form.Flaws.Build(1, 4, 0, 3, 1);
+  EXPECT_EQ(form.Flaws.Records[0]->Configuration()->NumberFormat().DecimalSeparator, ',');
+}
+
+TEST(MainFormTest, LocaleSeparatorsBecomeSingleCharacters) {
+  const TNumberFormat russian = LocaleNumberFormat(QLocale(QLocale::Russian, QLocale::Russia));
+  EXPECT_EQ(russian.DecimalSeparator, ',');
+  EXPECT_EQ(russian.ThousandSeparator, '\xA0');  // the no-break space of Windows-1251
+  const TNumberFormat c = LocaleNumberFormat(QLocale::c());
+  EXPECT_EQ(c.DecimalSeparator, '.');
+  EXPECT_EQ(c.ThousandSeparator, ',');
+  // A separator Windows-1251 cannot hold (the Arabic decimal point).
+  const TNumberFormat arabic = LocaleNumberFormat(QLocale(QLocale::Arabic, QLocale::Egypt));
+  EXPECT_EQ(arabic.DecimalSeparator, '.');
+  EXPECT_NE(arabic.ThousandSeparator, arabic.DecimalSeparator);
 }
 
 TEST(MainFormTest, TheDefaultReportIsLoadedAtStartAndWrittenAtClose) {
@@ -199,6 +236,33 @@ TEST(MainFormTest, AnArrivingInstrumentIsConnectedAfterASecond) {
   EXPECT_EQ(form.Configs.DeviceType, 2);
   EXPECT_EQ(ConfigClassName(*form.Configs.Configurations[0]), "T5_01ConfigCell");
   EXPECT_TRUE(form.Action("UnplugDeviceAction")->isEnabled());
+}
+
+TEST(MainFormTest, AnArrivalAloneAlignsOnlyASetupListThatHasCells) {
+  TMainFormFixture f("1:4.0.3");
+  TVELTMainForm& form = f.Start();
+  int shown = 0;
+  form.ShowFirstCell = [&shown] { ++shown; };
+  f.Sim.Instrument().Unplug();
+  form.HandleDeviceChange(kDeviceNodesChanged);
+  ASSERT_FALSE(f.Connection->State.Connected);
+  ASSERT_EQ(form.Configs.Count, 0);
+
+  // Empty: connected, but the alignment fails and nothing is shown.
+  f.Sim.Instrument().Replug();
+  form.HandleDeviceChange(kDeviceArrival);
+  EXPECT_TRUE(f.Connection->State.Connected);
+  EXPECT_EQ(form.Configs.Count, 0);
+  EXPECT_EQ(shown, 0);
+  EXPECT_TRUE(form.Action("UnplugDeviceAction")->isEnabled());
+
+  // With cells of another class: rebuilt for the instrument and shown.
+  f.Connection->Close();
+  form.Configs.Build(100, 3, 26, 0, 1);
+  form.HandleDeviceChange(kDeviceArrival);
+  EXPECT_TRUE(f.Connection->State.Connected);
+  EXPECT_EQ(form.Configs.MajorVersion, 4);
+  EXPECT_EQ(shown, 1);
 }
 
 TEST(MainFormTest, UnplugAsksWhenInstrumentDataWouldGo) {
