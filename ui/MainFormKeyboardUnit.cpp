@@ -10,6 +10,8 @@
 namespace velt {
 namespace {
 
+constexpr int kHintDisplayMs = 5000;
+
 struct TKeyEntry {
   int Key;
   int Tab;
@@ -55,8 +57,29 @@ constexpr TKeyEntry kKeyMap[] = {
 
 bool TVELTMainForm::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
+  if (type == QEvent::ToolTip && watched->isWidgetType()) {
+    // Hints of every window stay up for five seconds unless a control
+    // asks for its own time.
+    auto* widget = static_cast<QWidget*>(watched);
+    if (widget->toolTipDuration() < 0) {
+      widget->setToolTipDuration(kHintDisplayMs);
+    }
+    return QMainWindow::eventFilter(watched, event);
+  }
   if ((type != QEvent::KeyPress && type != QEvent::KeyRelease) || !watched->isWidgetType()) {
     return QMainWindow::eventFilter(watched, event);
+  }
+  const auto* key = static_cast<QKeyEvent*>(event);
+  if (key->key() == Qt::Key_Control) {
+    // Ctrl is followed in every window, so a Ctrl let go over a dialog does
+    // not leave the cue on. Each key event reaches the filter once per
+    // receiver on its way up; only a change counts.
+    const bool held = type == QEvent::KeyPress;
+    if (held != CtrlHeld) {
+      CtrlHeld = held;
+      ApplyCtrlCue();
+    }
+    return false;
   }
   // Keys of this window only (not of dialogs), and each key once: a key
   // the focused control passes on reaches the filter again for its parent,
@@ -68,20 +91,14 @@ bool TVELTMainForm::eventFilter(QObject* watched, QEvent* event) {
   if (widget->window() != this || !first) {
     return QMainWindow::eventFilter(watched, event);
   }
-  const auto* key = static_cast<QKeyEvent*>(event);
-  if (key->key() == Qt::Key_Control) {
-    CtrlHeld = type == QEvent::KeyPress;
-    ApplyCtrlCue();
-  } else if (type == QEvent::KeyPress) {
+  if (type == QEvent::KeyPress) {
     DispatchKey(key->key(), key->modifiers());
   }
   return false;  // the focused control gets the key as well
 }
 
-bool TVELTMainForm::DispatchKey(int key, Qt::KeyboardModifiers modifiers) {
-  if (modifiers & Qt::ControlModifier) {
-    return false;  // the Ctrl combinations belong to the setup and online tabs' buttons
-  }
+bool TVELTMainForm::DispatchKey(int key, Qt::KeyboardModifiers) {
+  // The function keys act whatever modifier is held.
   const int tab = ActiveTab();
   for (const TKeyEntry& entry : kKeyMap) {
     if (entry.Key != key || entry.Tab != tab) {

@@ -1,6 +1,7 @@
 // The main window's clock and the online frame cycle.
 #include <QDate>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTime>
 
 #include <config/Rounding.h>
@@ -10,6 +11,15 @@
 
 namespace velt {
 
+// The locale's long time format without the time zone some locales end
+// it with: the clock shows hours, minutes and seconds.
+QString LongTimeFormat(const QLocale& locale) {
+  QString format = locale.timeFormat(QLocale::LongFormat);
+  static const QRegularExpression zone(QStringLiteral("\\s*\\bt+\\b\\s*"));
+  format.replace(zone, QStringLiteral(" "));
+  return format.trimmed();
+}
+
 void TVELTMainForm::ClockTick() {
   if (ClockBusy) {
     return;
@@ -18,7 +28,7 @@ void TVELTMainForm::ClockTick() {
   const QLocale locale;
   MainPageControl->SetClockText(locale.toString(QDate::currentDate(), QLocale::ShortFormat) +
                                 QString(20, QLatin1Char(' ')) +
-                                locale.toString(QTime::currentTime(), QLocale::LongFormat));
+                                locale.toString(QTime::currentTime(), LongTimeFormat(locale)));
   ClockBusy = false;
 }
 

@@ -173,7 +173,11 @@ void TVELTMainForm::FirstShowing() {
   Connection.State.Busy = false;
   Connection.State.DeviceType = 0;
   Connection.State.StateText = Strings.Caption(47);
-  Connection.Connect();
+  // A program that is ending for want of its strings (which every message
+  // of the link needs) leaves the instrument alone.
+  if (Loaded) {
+    Connection.Connect();
+  }
   RefreshEnabledStates();
 
   if (Connection.State.Connected) {
@@ -192,8 +196,9 @@ void TVELTMainForm::FirstShowing() {
   ReportPanel1->ApplyReportGridColumnWidths();
   ReportPanel2->ApplyReportGridColumnWidths();
   LoadDefaultReport();
-  Monitor->Start();
-  if (!Loaded) {
+  if (Loaded) {
+    Monitor->Start();
+  } else {
     // Without its strings the program ends, once first showing has run.
     close();
   }

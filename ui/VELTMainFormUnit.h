@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QLocale>
 #include <QMainWindow>
 #include <QTimer>
 #include <functional>
@@ -129,5 +130,8 @@ class TVELTMainForm : public QMainWindow {
   TSimpleReport2MainReportPanel* ReportPanel2;
   std::unique_ptr<TReportTabForm> ReportTab;
 };
+
+// The locale's long time format without a time zone: what the clock shows.
+QString LongTimeFormat(const QLocale& locale);
 
 }  // namespace velt

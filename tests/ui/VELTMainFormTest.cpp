@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QDate>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QToolButton>
 #include <fstream>
@@ -94,10 +95,10 @@ TEST(MainFormTest, MissingStringFilesEndTheProgramWithTheSystemError) {
             "Неправильные или поврежденные файлы языков. Переустановите программу");
   EXPECT_EQ(f.Feedback.Messages[0].Icon, TMessageIcon::Error);
   EXPECT_FALSE(form.isVisible());
-  // The program ends only once first showing has run: the instrument was
-  // asked who it is, the default report written; the close closed the link.
-  EXPECT_FALSE(f.Sim.Instrument().Log().empty());
+  // The program ends only once first showing has run: the default report
+  // is written; the instrument is left alone.
   EXPECT_TRUE(std::filesystem::exists(form.DefaultReportPath()));
+  EXPECT_TRUE(f.Sim.Instrument().Log().empty());
   EXPECT_FALSE(f.Connection->State.Connected);
 }
 
@@ -297,6 +298,52 @@ TEST(MainFormTest, FunctionKeysFollowTheActiveTab) {
   SendKey(form, QEvent::KeyPress, Qt::Key_F3);
   EXPECT_FALSE(f.Connection->State.Connected);
   EXPECT_TRUE(f.Feedback.Questions.empty());  // nothing received, nothing to ask
+}
+
+TEST(MainFormTest, FunctionKeysActWithCtrlHeldToo) {
+  TMainFormFixture f("1:3.26");
+  TVELTMainForm& form = f.Start();
+  form.PageControl().setCurrentIndex(kDataTab);
+  SendKey(form, QEvent::KeyPress, Qt::Key_F3, Qt::ControlModifier);
+  EXPECT_FALSE(f.Connection->State.Connected);
+}
+
+TEST(MainFormTest, CtrlLetGoOverAnotherWindowTakesTheCueAway) {
+  TMainFormFixture f("none");
+  TVELTMainForm& form = f.Start();
+  QWidget dialog;
+  SendKey(form, QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier);
+  ASSERT_TRUE(form.CtrlHeld);
+  QKeyEvent release(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier);
+  QApplication::sendEvent(&dialog, &release);
+  EXPECT_FALSE(form.CtrlHeld);
+}
+
+TEST(MainFormTest, HintsStayUpForFiveSeconds) {
+  TMainFormFixture f("none");
+  TVELTMainForm& form = f.Start();
+  QToolButton* plain = new QToolButton(form.PageControl().widget(kReportTab));
+  plain->setToolTip("a hint");
+  QToolButton* own = new QToolButton(form.PageControl().widget(kReportTab));
+  own->setToolTip("another");
+  own->setToolTipDuration(800);
+  for (QWidget* w : {static_cast<QWidget*>(plain), static_cast<QWidget*>(own)}) {
+    QHelpEvent hint(QEvent::ToolTip, QPoint(1, 1), w->mapToGlobal(QPoint(1, 1)));
+    QApplication::sendEvent(w, &hint);
+  }
+  EXPECT_EQ(plain->toolTipDuration(), 5000);
+  EXPECT_EQ(own->toolTipDuration(), 800);
+}
+
+TEST(MainFormTest, TheClockShowsNoTimeZone) {
+  EXPECT_EQ(LongTimeFormat(QLocale::c()), "HH:mm:ss");
+  for (const QLocale& locale : {QLocale(QLocale::Russian, QLocale::Russia),
+                                QLocale(QLocale::English, QLocale::UnitedStates),
+                                QLocale(QLocale::German, QLocale::Germany)}) {
+    const QString format = LongTimeFormat(locale);
+    EXPECT_FALSE(format.contains(QLatin1Char('t'))) << format.toStdString();
+    EXPECT_TRUE(format.contains(QLatin1String("ss"))) << format.toStdString();
+  }
 }
 
 TEST(MainFormTest, HoldingCtrlRaisesTheModeButtons) {
