@@ -477,10 +477,14 @@ std::string T3_17ConfigCell::TextReal(double value) const {
   } else if (std::isinf(value)) {
     value = value > 0 ? std::numeric_limits<double>::max() : std::numeric_limits<double>::lowest();
   }
-  char buffer[64];
-  // The shortest text that reads back as the same double: fixed or
-  // scientific notation, whichever is shorter.
-  const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+  // The shortest digits that read back as the same double, in the general
+  // form: plain decimals from 0.0001 up to 10^15, an exponent outside.
+  char buffer[400];
+  const double magnitude = std::fabs(value);
+  const bool plain = magnitude == 0 || (magnitude >= 1e-4 && magnitude < 1e15);
+  const auto [end, ec] =
+      plain ? std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed)
+            : std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
   std::string text = ec == std::errc() ? std::string(buffer, end) : std::string("0");
   std::replace(text.begin(), text.end(), '.', NumberFormat().DecimalSeparator);
   return text;

@@ -1137,7 +1137,7 @@ TEST(Config317TextTest, RecordHasTheInsertedAndChangedLines) {
   }
 }
 
-TEST(Config317TextTest, RealsAreWrittenShortestWithTheCellsSeparator) {
+TEST(Config317TextTest, RealsAreWrittenShortestInTheGeneralFormWithTheCellsSeparator) {
   struct Row {
     char separator;
     double value;
@@ -1153,8 +1153,13 @@ TEST(Config317TextTest, RealsAreWrittenShortestWithTheCellsSeparator) {
                       {'.', -2.5, "-2.5"},
                       {'.', 1e20, "1e+20"},
                       {'.', std::numeric_limits<double>::max(), "1.7976931348623157e+308"},
-                      {',', 0.0001, "1e-04"},
-                      {',', 0.015625, "0,015625"}};
+                      {',', 0.0001, "0,0001"},
+                      {',', 0.015625, "0,015625"},
+                      {'.', 100000, "100000"},
+                      {'.', 250000.5, "250000.5"},
+                      {'.', 1e15, "1e+15"},
+                      {'.', 0, "0"},
+                      {'.', -0.00005, "-5e-05"}};
   for (const Row& r : rows) {
     SCOPED_TRACE(r.value);
     T3_17ConfigCell c({r.separator, ' '});
