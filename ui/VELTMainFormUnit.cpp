@@ -158,6 +158,8 @@ void TVELTMainForm::FirstShowing() {
   // Reals are shown and typed in the user's number format.
   Configs.NumberFormat = LocaleNumberFormat(QLocale());
   Flaws.NumberFormat = Configs.NumberFormat;
+  ScreenScheme = ScreenColourScheme();
+  PrintScheme = PrintColourScheme();
   Loaded = Strings.LoadStringFiles(Folders.Strings);
   if (!Loaded) {
     Feedback.ShowMessage(

@@ -17,6 +17,7 @@
 #include <ports/TimeSource.h>
 #include <records/RecordCollectionsUnit.h>
 #include <reports/ReportHeadersUnit.h>
+#include <signal/SignalViewUnit.h>
 #include <strings/LocalStringsUnit.h>
 #include <strings/RunTimeFoldersUnit.h>
 
@@ -57,6 +58,9 @@ class TVELTMainForm : public QMainWindow {
   // as flaw appendix pages.
   std::unique_ptr<TBaseReportHeader> ReportHeader;
   std::unique_ptr<TSimpleReportHeader> AppendixHeader;
+  // The signal pictures' colours on screen and on paper, set at first showing.
+  TColourScheme ScreenScheme;
+  TColourScheme PrintScheme;
 
   // ---- Operations of the window ------------------------------------------
   void RefreshEnabledStates();

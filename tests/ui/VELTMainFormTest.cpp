@@ -111,6 +111,9 @@ TEST(MainFormTest, RealsAreShownInTheUsersNumberFormat) {
   EXPECT_EQ(form.Configs.NumberFormat.DecimalSeparator, ',');
   EXPECT_EQ(form.Configs.NumberFormat.ThousandSeparator, '.');
   EXPECT_EQ(form.Flaws.NumberFormat.DecimalSeparator, ',');
+  // The pictures' colours are set at the same time.
+  EXPECT_EQ(form.ScreenScheme[kTraceColour], QColor(0x00, 0xFF, 0x00));
+  EXPECT_EQ(form.PrintScheme[kBackgroundColour], QColor(Qt::white));
   // Every cell built from now on, by the program or by the connection,
   // shows its reals so.
   form.Configs.Build(100, 4, 0, 3, 1);
