@@ -17,6 +17,7 @@
 #include <config/ConfigObject5_01ver_Unit.h>
 #include <config/Rounding.h>
 #include <signal/ResultParametersUnit.h>
+#include <signal/SignalViewInteractionUnit.h>
 #include <strings/LocalStringsUnit.h>
 
 namespace velt {
@@ -25,8 +26,6 @@ namespace {
 constexpr int kColumns = 322;
 constexpr int kRows = 197;
 constexpr int kLastDrawnSample = 318;  // the report form draws two more
-constexpr std::uint8_t kTgvPointObject = 32;
-constexpr std::uint8_t kTgvCurveObject = 64;
 constexpr std::uint16_t kCursorModeBits = 0x300;
 constexpr int kMicrosecondUnit = 60;
 constexpr int kMillimetreUnit = 62;
