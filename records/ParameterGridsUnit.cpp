@@ -3,8 +3,6 @@
 #include <array>
 #include <vector>
 
-#include <strings/LocalStringsUnit.h>
-
 namespace velt {
 namespace {
 
@@ -111,10 +109,11 @@ std::span<const std::uint8_t> OnlineGroupParameters(int editor) {
   }
 }
 
-void FillGroupCaptions(TParameterGroup group, IParameterGrid& grid) {
+void FillGroupCaptions(const TLocalStrings& strings, TParameterGroup group,
+                       IParameterGrid& grid) {
   const std::span<const std::uint16_t> captions = GroupCaptions(group);
   for (std::size_t row = 0; row < captions.size(); ++row) {
-    grid.SetCell(kCaptionColumn, static_cast<int>(row), ValueString(captions[row]));
+    grid.SetCell(kCaptionColumn, static_cast<int>(row), strings.Value(captions[row]));
   }
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include <records/UniversalDataObjectUnit.h>
+#include <strings/LocalStringsUnit.h>
 
 namespace velt {
 
@@ -47,7 +48,7 @@ std::span<const std::uint16_t> GroupCaptions(TParameterGroup group);
 std::span<const std::uint8_t> OnlineGroupParameters(int editor);
 
 // Column 0 of a group: its row captions from the value strings.
-void FillGroupCaptions(TParameterGroup group, IParameterGrid& grid);
+void FillGroupCaptions(const TLocalStrings& strings, TParameterGroup group, IParameterGrid& grid);
 
 // Column 1 of the group's rows from the record's configuration; emptied
 // when the record has none. The third group also selects, in the X-scale

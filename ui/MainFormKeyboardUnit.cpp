@@ -10,8 +10,6 @@
 namespace velt {
 namespace {
 
-constexpr int kHintDisplayMs = 5000;
-
 struct TKeyEntry {
   int Key;
   int Tab;
@@ -57,15 +55,6 @@ constexpr TKeyEntry kKeyMap[] = {
 
 bool TVELTMainForm::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
-  if (type == QEvent::ToolTip && watched->isWidgetType()) {
-    // Hints of every window stay up for five seconds unless a control
-    // asks for its own time.
-    auto* widget = static_cast<QWidget*>(watched);
-    if (widget->toolTipDuration() < 0) {
-      widget->setToolTipDuration(kHintDisplayMs);
-    }
-    return QMainWindow::eventFilter(watched, event);
-  }
   if ((type != QEvent::KeyPress && type != QEvent::KeyRelease) || !watched->isWidgetType()) {
     return QMainWindow::eventFilter(watched, event);
   }

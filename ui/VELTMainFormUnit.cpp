@@ -13,6 +13,9 @@
 
 #include <ports/Errors.h>
 #include <ui/Cp1251.h>
+#include <ui/DataTabUnit.h>
+#include <ui/FileDialogsUnit.h>
+#include <ui/htmlhint.h>
 #include <ui/DeviceMonitorUnit.h>
 #include <ui/PageControlUnit.h>
 #include <ui/ProgressFormUnit.h>
@@ -73,7 +76,8 @@ TVELTMainForm::TVELTMainForm(TLocalStrings& strings, TInstrumentConnection& conn
     MainPageControl->addTab(page, QString());
   }
   setCentralWidget(MainPageControl);
-  connect(MainPageControl, &QTabWidget::currentChanged, this, [this](int) { RefreshStatusPanel1(); });
+  connect(MainPageControl, &QTabWidget::currentChanged, this, &TVELTMainForm::TabChanged);
+  Dialogs = std::make_unique<TQtFileDialogs>(this);
 
   // The report tab's header panels; the rest of the tab comes with it.
   QWidget* reportPage = MainPageControl->widget(kReportTab);
@@ -96,6 +100,11 @@ TVELTMainForm::TVELTMainForm(TLocalStrings& strings, TInstrumentConnection& conn
   statusBar()->setSizeGripEnabled(false);
 
   CreateActions();
+  // Hints show in the formatted hint window, five seconds each.
+  auto* hints = new THTMLHint(this);
+  hints->HintHidePause = 5000;
+  DataTab = new TDataTab(*this, *MainPageControl->widget(kDataTab));
+  ClearRecordViews = [this] { DataTab->Clear(); };
 
   // Creation: the drawing record exists from now on, showing no cell.
   CtrlHeld = false;
@@ -135,6 +144,25 @@ void TVELTMainForm::CreateActions() {
   UnplugDeviceAction->setEnabled(false);
   connect(UnplugDeviceAction, &QAction::triggered, this, &TVELTMainForm::UnplugDevice);
   addAction(UnplugDeviceAction);
+}
+
+void TVELTMainForm::SetFileDialogs(std::unique_ptr<IFileDialogs> dialogs) {
+  Dialogs = std::move(dialogs);
+}
+
+// Leaving the data or the report tab keeps what was typed there; the
+// status bar follows the tab.
+void TVELTMainForm::TabChanged(int tab) {
+  if (ActivePage == kDataTab && tab != kDataTab) {
+    DataTab->Hidden();
+  } else if (ActivePage == kReportTab && tab != kReportTab && ReportHeader) {
+    ReportHeader->ReadHeader(*ReportTab);
+  }
+  ActivePage = tab;
+  if (tab == kDataTab) {
+    DataTab->Shown();
+  }
+  RefreshStatusPanel1();
 }
 
 void TVELTMainForm::BuildDefaultConfigurations() {
@@ -216,6 +244,7 @@ void TVELTMainForm::LoadTexts() {
   }
   ReportPanel1->LoadTexts(Strings);
   ReportPanel2->LoadTexts(Strings);
+  DataTab->LoadTexts();
 }
 
 std::filesystem::path TVELTMainForm::DefaultReportPath() const {

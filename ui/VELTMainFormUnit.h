@@ -23,7 +23,9 @@
 
 namespace velt {
 
+class TDataTab;
 class TDeviceMonitor;
+class IFileDialogs;
 class TGuiProgress;
 class TPageControl;
 class TReportTabForm;
@@ -86,6 +88,10 @@ class TVELTMainForm : public QMainWindow {
   TDeviceMonitor& DeviceMonitor() const { return *Monitor; }
   TReportTabForm& ReportForm() const { return *ReportTab; }
   std::filesystem::path DefaultReportPath() const;
+  TDataTab& DataPage() const { return *DataTab; }
+  // Where the tabs ask for file names; tests put their own answers here.
+  IFileDialogs& FileDialogs() const { return *Dialogs; }
+  void SetFileDialogs(std::unique_ptr<IFileDialogs> dialogs);
 
   // Tabs hook in here as they come: what showing the first cell of the
   // configuration collection and what the discarding does on each tab.
@@ -101,6 +107,8 @@ class TVELTMainForm : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  friend class TDataTab;
+  void TabChanged(int tab);
   void FirstShowing();
   void LoadTexts();
   void LoadDefaultReport();
@@ -133,6 +141,9 @@ class TVELTMainForm : public QMainWindow {
   TSimpleReportMainReportPanel* ReportPanel1;
   TSimpleReport2MainReportPanel* ReportPanel2;
   std::unique_ptr<TReportTabForm> ReportTab;
+  TDataTab* DataTab = nullptr;
+  std::unique_ptr<IFileDialogs> Dialogs;
+  int ActivePage = 0;
 };
 
 // The locale's long time format without a time zone: what the clock shows.

@@ -101,7 +101,7 @@ TEST_F(ParameterGrids, EachGroupShowsItsParametersUnderItsCaptions) {
   Cell->VELOCITY = 3250;
   Cell->POISK = 12;
   TGrid first;
-  FillGroupCaptions(TParameterGroup::First, first);
+  FillGroupCaptions(Strings, TParameterGroup::First, first);
   FillGroup(Record, TParameterGroup::First, first);
   EXPECT_EQ(first.Cell(0, 0), Strings.Value(20));
   EXPECT_EQ(first.Cell(0, 4), Strings.Value(26));
@@ -119,7 +119,7 @@ TEST_F(ParameterGrids, EachGroupShowsItsParametersUnderItsCaptions) {
   FillGroup(Record, TParameterGroup::Second, second);
   EXPECT_EQ(second.Cell(1, 4), Cell->ParameterText(29));
   TGrid conditions;
-  FillGroupCaptions(TParameterGroup::Conditions, conditions);
+  FillGroupCaptions(Strings, TParameterGroup::Conditions, conditions);
   FillGroup(Record, TParameterGroup::Conditions, conditions);
   EXPECT_EQ(conditions.Cell(0, 7), Strings.Value(33));
   EXPECT_EQ(conditions.Cell(1, 7), Cell->ParameterText(17));
@@ -127,7 +127,7 @@ TEST_F(ParameterGrids, EachGroupShowsItsParametersUnderItsCaptions) {
 
 TEST_F(ParameterGrids, ARecordWithoutConfigurationEmptiesTheValuesAndKeepsTheCaptions) {
   TGrid grid;
-  FillGroupCaptions(TParameterGroup::Fourth, grid);
+  FillGroupCaptions(Strings, TParameterGroup::Fourth, grid);
   FillGroup(Record, TParameterGroup::Fourth, grid);
   TDataCell empty;
   FillGroup(empty, TParameterGroup::Fourth, grid);

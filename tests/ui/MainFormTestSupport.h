@@ -59,9 +59,12 @@ class TMainFormFixture {
     Folders.Strings = withStrings ? std::filesystem::path(VELT_SOURCE_DIR "/strings")
                                   : Data / "no-strings";
     Connection = std::make_unique<TInstrumentConnection>(Link, Strings, Feedback, Progress, Time);
+    // As the program does: the lookups of code without the strings at hand.
+    SetProgramStrings(&Strings);
   }
   ~TMainFormFixture() {
     Form.reset();
+    SetProgramStrings(nullptr);
     std::error_code ignored;
     std::filesystem::remove_all(Data, ignored);
   }

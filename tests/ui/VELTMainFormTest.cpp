@@ -14,6 +14,7 @@
 #include <signal/ProcessStrobesUnit.h>
 #include <ui/Cp1251.h>
 #include <ui/DeviceMonitorUnit.h>
+#include <ui/htmlhint.h>
 #include <ui/PageControlUnit.h>
 #include <ui/ReportHeaderPanelsUnit.h>
 
@@ -322,20 +323,23 @@ TEST(MainFormTest, CtrlLetGoOverAnotherWindowTakesTheCueAway) {
   EXPECT_FALSE(form.CtrlHeld);
 }
 
-TEST(MainFormTest, HintsStayUpForFiveSeconds) {
+TEST(MainFormTest, HintsShowInTheFormattedHintWindowForFiveSeconds) {
   TMainFormFixture f("none");
   TVELTMainForm& form = f.Start();
-  QToolButton* plain = new QToolButton(form.PageControl().widget(kReportTab));
-  plain->setToolTip("a hint");
-  QToolButton* own = new QToolButton(form.PageControl().widget(kReportTab));
-  own->setToolTip("another");
-  own->setToolTipDuration(800);
-  for (QWidget* w : {static_cast<QWidget*>(plain), static_cast<QWidget*>(own)}) {
-    QHelpEvent hint(QEvent::ToolTip, QPoint(1, 1), w->mapToGlobal(QPoint(1, 1)));
-    QApplication::sendEvent(w, &hint);
-  }
-  EXPECT_EQ(plain->toolTipDuration(), 5000);
-  EXPECT_EQ(own->toolTipDuration(), 800);
+  THTMLHint* hints = THTMLHint::Of(&form);
+  ASSERT_NE(hints, nullptr);
+  EXPECT_EQ(hints->HintHidePause, 5000);
+  QAction* receive = form.Action("ReceiveFlawsAction");
+  ASSERT_NE(receive, nullptr);
+  EXPECT_EQ(Text(receive->toolTip()), "<B>F1 </B>" + f.Utf8(f.Strings.Value(104)));
+  auto* button = new QToolButton(form.PageControl().widget(kReportTab));
+  button->setToolTip("<B>Ctrl + Up </B>more");
+  form.PageControl().setCurrentIndex(kReportTab);
+  button->show();
+  QHelpEvent hint(QEvent::ToolTip, QPoint(1, 1), button->mapToGlobal(QPoint(1, 1)));
+  QApplication::sendEvent(button, &hint);
+  ASSERT_NE(hints->HintWindow(), nullptr);
+  EXPECT_EQ(hints->HintWindow()->Text(), QString("<B>Ctrl + Up </B>more"));
 }
 
 TEST(MainFormTest, TheClockShowsNoTimeZone) {
@@ -473,11 +477,16 @@ TEST(MainFormTest, WithoutTheLinkLibraryTheProgramRunsWithoutAnInstrument) {
 TEST(MainFormTest, F1RunsTheActionOfEachTab) {
   TMainFormFixture f("none");
   TVELTMainForm& form = f.Start();
-  // The tabs bring these actions; here stand-ins with their names.
+  // The actions the tabs bring, or stand-ins with their names where a tab
+  // is not there yet.
   std::vector<std::string> ran;
   for (const char* name : {"ReceiveFlawsAction", "ReceiveConfigsAction", "ReportSummaryAction"}) {
-    auto* action = new QAction(&form);
-    action->setObjectName(name);
+    QAction* action = form.Action(name);
+    if (action == nullptr) {
+      action = new QAction(&form);
+      action->setObjectName(name);
+    }
+    action->setEnabled(true);
     QObject::connect(action, &QAction::triggered, [&ran, name] { ran.emplace_back(name); });
   }
   for (int tab : {kDataTab, kSetupTab, kOnlineTab, kReportTab}) {

@@ -1,0 +1,705 @@
+#include <ui/DataTabUnit.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QTableWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include <records/RecordFilesUnit.h>
+#include <ui/Cp1251.h>
+#include <ui/FileDialogsUnit.h>
+#include <ui/MemoTextLimiterUnit.h>
+#include <ui/ReportHeaderPanelsUnit.h>
+#include <ui/VELTMainFormUnit.h>
+
+namespace velt {
+namespace {
+
+constexpr double kPictureScale = 1.22;
+constexpr int kPicturePixels = 1;
+constexpr int kPictureX = 1;
+constexpr int kPictureY = 1;
+const QSize kPictureSurface(324, 241);
+constexpr int kResultGridRows = 8;
+constexpr int kFirstResultCaption = 4;
+
+// The comment field's limits: lines, lines as shown, characters per line.
+constexpr int kCommentLines = 4;
+constexpr int kCommentDisplayLines = 13;
+constexpr int kCommentChars = 70;
+
+// "Ошибка передачи", "В приборе нет записанных кадров", "Сбой при приеме кадров"
+const char* const kTransferCaption = "Ошибка передачи";
+const char* const kNoRecordsText = "В приборе нет записанных кадров";
+const char* const kTransferFailedText = "Сбой при приеме кадров";
+
+std::string Cp(const char* utf8) { return ToCp1251(QString::fromUtf8(utf8)); }
+
+QString TwoDigits(int v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); }
+
+// A mode indicator's picture: its image index, drawn small.
+QIcon IndicatorIcon(int index) {
+  QPixmap pixmap(24, 20);
+  pixmap.fill(QColor(0xD4, 0xD0, 0xC8));
+  QPainter painter(&pixmap);
+  painter.drawRect(0, 0, 23, 19);
+  painter.drawText(pixmap.rect(), Qt::AlignCenter, QString::number(index));
+  return QIcon(pixmap);
+}
+
+}  // namespace
+
+TDataTab::TDataTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(form) {
+  auto* layout = new QVBoxLayout(&page);
+  layout->setContentsMargins(4, 4, 4, 4);
+  auto* tools = new QToolBar(&page);
+  tools->setObjectName("FlawsToolBar");
+  layout->addWidget(tools);
+
+  QAction* receive = MakeAction("ReceiveFlawsAction", 1, 104);
+  receive->setEnabled(false);
+  connect(receive, &QAction::triggered, this, &TDataTab::Download);
+  connect(MakeAction("OpenFlawsAction", 4, 105), &QAction::triggered, this, &TDataTab::Open);
+  connect(MakeAction("SaveFlawsAction", 5, 106), &QAction::triggered, this, &TDataTab::Save);
+  connect(MakeAction("FirstFlawAction", 6, 107), &QAction::triggered, this, &TDataTab::First);
+  connect(MakeAction("PrevFlawAction", 7, 108), &QAction::triggered, this, &TDataTab::Prev);
+  connect(MakeAction("NextFlawAction", 8, 109), &QAction::triggered, this, &TDataTab::Next);
+  connect(MakeAction("LastFlawAction", 9, 110), &QAction::triggered, this, &TDataTab::Last);
+  connect(MakeAction("PrintSimpleFlawsAction", 10, 111), &QAction::triggered, this,
+          [this] { PrintOrPreview(true); });
+  connect(MakeAction("PreviewSimpleFlawsAction", 11, 112), &QAction::triggered, this,
+          [this] { PrintOrPreview(false); });
+  for (const char* name : {"ReceiveFlawsAction", "OpenFlawsAction", "SaveFlawsAction",
+                           "FirstFlawAction", "PrevFlawAction", "NextFlawAction",
+                           "LastFlawAction", "PrintSimpleFlawsAction",
+                           "PreviewSimpleFlawsAction"}) {
+    tools->addAction(Form.findChild<QAction*>(name));
+  }
+  ReceiveButton = qobject_cast<QToolButton*>(tools->widgetForAction(receive));
+  for (const char* name :
+       {"SaveFlawsAction", "PrintSimpleFlawsAction", "PreviewSimpleFlawsAction",
+        "FirstFlawAction", "PrevFlawAction", "NextFlawAction", "LastFlawAction"}) {
+    Form.findChild<QAction*>(name)->setEnabled(false);
+  }
+  auto* indicatorRow = new QHBoxLayout;
+  for (std::size_t i = 0; i < Indicators.size(); ++i) {
+    static const char* const kNames[] = {
+        "FlawsTGVStateRxSpeedButton",  "FlawsStrobeAlgRxSpeedButton",
+        "FlawsScreenModeRxSpeedButton", "FlawsSignalTypeRxSpeedButton",
+        "FlawsFirstStrobeRxSpeedButton", "FlawsSecondStrobeRxSpeedButton"};
+    Indicators[i] = new QToolButton(&page);
+    Indicators[i]->setObjectName(kNames[i]);
+    Indicators[i]->setAutoRaise(true);
+    Indicators[i]->setFocusPolicy(Qt::NoFocus);
+    indicatorRow->addWidget(Indicators[i]);
+  }
+  indicatorRow->addStretch(1);
+
+  auto* body = new QHBoxLayout;
+  layout->addLayout(body, 1);
+  const auto header = [&page, this](std::size_t i) {
+    Headers[i] = new QLabel(&page);
+    QFont bold = Headers[i]->font();
+    bold.setBold(true);
+    Headers[i]->setFont(bold);
+    return Headers[i];
+  };
+
+  // The selector.
+  auto* left = new QVBoxLayout;
+  body->addLayout(left);
+  left->addWidget(header(0));
+  SelectorGrid = new QTableWidget(0, 4, &page);
+  SelectorGrid->setObjectName("FlawSelectorDataDrawGrid");
+  SelectorGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+  SelectorGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+  SelectorGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  SelectorGrid->verticalHeader()->hide();
+  SelectorGrid->verticalHeader()->setDefaultSectionSize(18);
+  SelectorGrid->setFixedWidth(260);
+  SelectorGrid->setColumnWidth(0, 34);
+  SelectorGrid->setColumnWidth(1, 110);
+  SelectorGrid->setColumnWidth(2, 56);
+  SelectorGrid->horizontalHeader()->setStretchLastSection(true);
+  left->addWidget(SelectorGrid, 1);
+  connect(SelectorGrid, &QTableWidget::currentCellChanged, this,
+          [this](int row, int, int, int) {
+            if (Filling || row < 0) {
+              return;
+            }
+            // Selecting the row already shown is refused.
+            if (row + 1 == LastSelected) {
+              return;
+            }
+            ShowRecord(row + 1);
+            LastSelected = row + 1;
+          });
+  connect(SelectorGrid, &QTableWidget::cellDoubleClicked, this,
+          [this](int row, int column) { DoubleClick(column, row + 1); });
+  connect(SelectorGrid->horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,
+          [this](int column) { DoubleClick(column, 0); });
+
+  // The picture, results and conditions.
+  auto* middle = new QVBoxLayout;
+  body->addLayout(middle);
+  CaptionPanel = new QLabel(&page);
+  CaptionPanel->setObjectName("FlawdetailCaptionPanel");
+  CaptionPanel->setFrameShape(QFrame::Panel);
+  CaptionPanel->setFrameShadow(QFrame::Sunken);
+  middle->addWidget(CaptionPanel);
+  middle->addLayout(indicatorRow);
+  middle->addWidget(header(1));
+  PictureLabel = new QLabel(&page);
+  PictureLabel->setObjectName("FlawSignalImage");
+  PictureLabel->setFixedSize(kPictureSurface);
+  PictureLabel->setContextMenuPolicy(Qt::CustomContextMenu);
+  middle->addWidget(PictureLabel);
+  Surface = std::make_unique<TLabelSurface>(*PictureLabel, kPictureSurface);
+  auto* menu = new QMenu(PictureLabel);
+  QAction* copyImage = menu->addAction(QString());
+  copyImage->setObjectName("CopyFlawImageMenuItem");
+  connect(copyImage, &QAction::triggered, this, &TDataTab::CopyImage);
+  QAction* copyData = menu->addAction(QString());
+  copyData->setObjectName("CopyFlawDataMenuItem");
+  connect(copyData, &QAction::triggered, this, &TDataTab::CopyData);
+  connect(PictureLabel, &QLabel::customContextMenuRequested, menu,
+          [this, menu](QPoint at) { menu->popup(PictureLabel->mapToGlobal(at)); });
+
+  auto* grids = new QHBoxLayout;
+  middle->addLayout(grids);
+  auto* results = new QVBoxLayout;
+  grids->addLayout(results);
+  results->addWidget(header(2));
+  ResultsGrid = std::make_unique<TTableGrid>(
+      *MakeParameterTable(&page, "ResultParamsStringGrid", kResultGridRows));
+  results->addWidget(&ResultsGrid->Widget());
+  auto* conditions = new QVBoxLayout;
+  grids->addLayout(conditions);
+  conditions->addWidget(header(3));
+  ConditionsGrid = std::make_unique<TTableGrid>(
+      *MakeParameterTable(&page, "ResultConditionsStringGrid", kResultGridRows));
+  conditions->addWidget(&ConditionsGrid->Widget());
+  middle->addStretch(1);
+
+  // The device settings and the comments.
+  auto* right = new QVBoxLayout;
+  body->addLayout(right);
+  right->addWidget(header(4));
+  static const char* const kGroupNames[] = {"FistParamsGroupStringGrid",
+                                            "SecondParamsGroupStringGrid",
+                                            "ThirdParamsGroupStringGrid",
+                                            "FouthParamsGroupStringGrid"};
+  static const int kGroupRows[] = {5, 4, 4, 5};
+  for (std::size_t g = 0; g < Groups.size(); ++g) {
+    right->addWidget(header(5 + g));
+    Groups[g] = std::make_unique<TTableGrid>(*MakeParameterTable(&page, kGroupNames[g],
+                                                                 kGroupRows[g]));
+    right->addWidget(&Groups[g]->Widget());
+    if (g == 2) {
+      ScaleX = new QComboBox(&page);
+      ScaleX->setObjectName("ScaleXComboBox");
+      ScaleX->setEnabled(false);  // it only shows the record's value
+      right->addWidget(ScaleX);
+      Scale = std::make_unique<TComboScale>(*ScaleX);
+    }
+  }
+  auto* commentsHeader = new QLabel(&page);
+  commentsHeader->setObjectName("CommentsHeader");
+  right->addWidget(commentsHeader);
+  CommentsMemo = new QPlainTextEdit(&page);
+  CommentsMemo->setObjectName("CommentsFlawSetailsMemo");
+  CommentsMemo->setFixedHeight(80);
+  right->addWidget(CommentsMemo);
+  right->addStretch(1);
+  Limiter = new TMemoTextLimiter(*CommentsMemo, kCommentLines, kCommentDisplayLines,
+                                 kCommentChars, Form.Feedback);
+  CommentsMemo->installEventFilter(this);
+  ShowModeIndicators(nullptr);
+}
+
+TDataTab::~TDataTab() = default;
+
+QAction* TDataTab::MakeAction(const char* name, int key, int hint) {
+  auto* action = new QAction(&Form);
+  action->setObjectName(name);
+  action->setProperty("veltKey", key);
+  action->setProperty("veltHint", hint);
+  Form.addAction(action);
+  return action;
+}
+
+void TDataTab::LoadTexts() {
+  const TLocalStrings& s = Form.Strings;
+  const auto caption = [&s](int n) { return FromCp1251(s.Caption(static_cast<std::uint16_t>(n))); };
+  Headers[0]->setText(caption(13));
+  Headers[1]->setText(caption(17));
+  Headers[2]->setText(caption(18));
+  Headers[3]->setText(caption(19));
+  Headers[4]->setText(caption(21));
+  for (int g = 0; g < 4; ++g) {
+    Headers[static_cast<std::size_t>(5 + g)]->setText(caption(22 + g));
+  }
+  if (auto* comments = Form.findChild<QLabel*>("CommentsHeader")) {
+    comments->setText(caption(20));
+  }
+  SelectorGrid->setHorizontalHeaderLabels({caption(26), caption(41), caption(28), caption(29)});
+  PictureLabel->findChild<QAction*>("CopyFlawImageMenuItem")->setText(caption(110));
+  PictureLabel->findChild<QAction*>("CopyFlawDataMenuItem")->setText(caption(111));
+  for (QAction* action : Form.findChildren<QAction*>()) {
+    const QVariant hint = action->property("veltHint");
+    const QVariant key = action->property("veltKey");
+    if (!hint.isValid() || !key.isValid() || action->parent() != &Form ||
+        !action->objectName().contains(QLatin1String("Flaw"))) {
+      continue;
+    }
+    const QString text = FromCp1251(s.Value(static_cast<std::uint16_t>(hint.toInt())));
+    const QString keyName = QStringLiteral("F%1").arg(key.toInt());
+    // The tool bar shows the key and the first word; the hint says it all.
+    action->setText(keyName + QLatin1Char(' ') + text.section(QLatin1Char(' '), 0, 0));
+    action->setToolTip(QStringLiteral("<B>") + keyName + QStringLiteral(" </B>") + text);
+  }
+  for (int row = 0; row < kResultGridRows; ++row) {
+    ResultsGrid->SetCell(0, row, s.Value(static_cast<std::uint16_t>(kFirstResultCaption + row)));
+  }
+  FillGroupCaptions(s, TParameterGroup::Conditions, *ConditionsGrid);
+  FillGroupCaptions(s, TParameterGroup::First, *Groups[0]);
+  FillGroupCaptions(s, TParameterGroup::Second, *Groups[1]);
+  FillGroupCaptions(s, TParameterGroup::Third, *Groups[2]);
+  FillGroupCaptions(s, TParameterGroup::Fourth, *Groups[3]);
+  Clear();
+}
+
+int TDataTab::CurrentRow() const { return Form.SelectedRecord; }
+
+TDataCell* TDataTab::CurrentRecord() const { return Form.Flaws.CurrentRecord; }
+
+bool TDataTab::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == CommentsMemo && event->type() == QEvent::FocusOut) {
+    StoreComments();
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+void TDataTab::StoreComments() {
+  TDataCell* record = CurrentRecord();
+  if (record == nullptr) {
+    return;
+  }
+  record->Comments.clear();
+  const QString text = CommentsMemo->toPlainText();
+  if (text.isEmpty()) {
+    return;
+  }
+  for (const QString& line : text.split(QLatin1Char('\n'))) {
+    record->Comments.push_back(ToCp1251(line));
+  }
+}
+
+void TDataTab::FillSelector() {
+  Filling = true;
+  const TFlawDataBlock& flaws = Form.Flaws;
+  SelectorGrid->clearContents();
+  SelectorGrid->setRowCount(flaws.Count);
+  for (int r = 0; r < flaws.Count; ++r) {
+    const std::uint16_t index = flaws.DisplayOrder[static_cast<std::size_t>(r)];
+    const TDataCell& record = *flaws.Records[index];
+    const TBaseConfigCell* cell = record.Configuration();
+    const QString texts[4] = {
+        QString::number(index + 1),
+        cell != nullptr ? FromCp1251(cell->CONFIGURATION_NAME) : QString(),
+        cell != nullptr ? QString::number(cell->CONFIG_INDEX) : QString(),
+        record.PrintFlag != 0 ? QStringLiteral("*") : QString()};
+    for (int c = 0; c < 4; ++c) {
+      SelectorGrid->setItem(r, c, new QTableWidgetItem(texts[c]));
+    }
+  }
+  Filling = false;
+}
+
+void TDataTab::SelectRow(int row, bool toTop) {
+  Filling = true;
+  if (row >= 1 && row <= SelectorGrid->rowCount()) {
+    SelectorGrid->setCurrentCell(row - 1, 1);
+    SelectorGrid->selectRow(row - 1);
+  }
+  if (toTop) {
+    SelectorGrid->scrollToTop();
+  }
+  Filling = false;
+}
+
+void TDataTab::ShowModeIndicators(const TBaseConfigCell* cell) {
+  const std::array<int, 6> indices =
+      cell == nullptr ? std::array<int, 6>{-1, -1, -1, -1, -1, -1}
+                      : std::array<int, 6>{cell->TVG_ENABLED + 17, cell->STROBE_ALGORYTHM + 13,
+                                           cell->SCREEN_MODE + 7, cell->SIGNAL_TYPE + 4,
+                                           cell->CURSOR_1_ENABLED + 0, cell->CURSOR_2_ENABLED + 2};
+  for (std::size_t i = 0; i < Indicators.size(); ++i) {
+    Indicators[i]->setProperty("veltImageIndex", indices[i]);
+    Indicators[i]->setIcon(indices[i] < 0 ? QIcon() : IndicatorIcon(indices[i]));
+  }
+}
+
+std::array<int, 6> TDataTab::ModeIndicators() const {
+  std::array<int, 6> indices{};
+  for (std::size_t i = 0; i < Indicators.size(); ++i) {
+    indices[i] = Indicators[i]->property("veltImageIndex").toInt();
+  }
+  return indices;
+}
+
+void TDataTab::FillGroups(const TDataCell& record) {
+  // The X-scale selector offers the record's own class's list.
+  if (const TBaseConfigCell* cell = record.Configuration()) {
+    cell->FillParameterList(*Scale, kScaleParameter);
+  } else {
+    ScaleX->clear();
+  }
+  FillGroup(record, TParameterGroup::First, *Groups[0]);
+  FillGroup(record, TParameterGroup::Second, *Groups[1]);
+  FillThirdGroup(record, *Groups[2], *Scale);
+  FillGroup(record, TParameterGroup::Fourth, *Groups[3]);
+}
+
+void TDataTab::ShowRecord(int row) {
+  TFlawDataBlock& flaws = Form.Flaws;
+  if ((flaws.Source != kSourceInstrument && flaws.Source != kSourceFile) || row <= 0 ||
+      row > flaws.Count) {
+    return;
+  }
+  if (Previous != 0) {
+    StoreComments();
+  }
+  Previous = Form.SelectedRecord;
+  Form.SelectedRecord = static_cast<std::uint16_t>(row);
+  const std::uint16_t index = flaws.DisplayOrder[static_cast<std::size_t>(row - 1)];
+  TDataCell& record = *flaws.Records[index];
+  flaws.CurrentRecord = &record;
+
+  QStringList lines;
+  for (const std::string& line : record.Comments) {
+    lines.push_back(FromCp1251(line));
+  }
+  CommentsMemo->setPlainText(lines.join(QLatin1Char('\n')));
+
+  const TBaseConfigCell* cell = record.Configuration();
+  const TLocalStrings& s = Form.Strings;
+  QString caption = FromCp1251(s.Caption(14)) + QString::number(index + 1) +
+                    QString(7, QLatin1Char(' ')) + FromCp1251(s.Caption(15));
+  if (cell != nullptr) {
+    caption += FromCp1251(cell->CONFIGURATION_NAME) + FromCp1251(s.Caption(16)) +
+               QString::number(cell->CONFIG_INDEX);
+    if (flaws.DeviceType == 2) {
+      caption += QString(6, QLatin1Char(' ')) + TwoDigits(cell->SNAP_HOUR) + ':' +
+                 TwoDigits(cell->SNAP_MINUTE) + ':' + TwoDigits(cell->SNAP_SECOND) +
+                 QString(8, QLatin1Char(' ')) + TwoDigits(cell->SNAP_DAY) + '-' +
+                 TwoDigits(cell->SNAP_MONTH) + '-' +
+                 QStringLiteral("%1").arg(2000 + cell->SNAP_YEAR, 4, 10, QLatin1Char('0'));
+    }
+  } else {
+    caption += FromCp1251(s.Caption(16));
+  }
+  CaptionPanel->setText(caption);
+
+  ShowModeIndicators(cell);
+  record.ResetAveraging();
+  FillResultsGrid(record, *ResultsGrid, false);
+  FillConditionsGrid(record, *ConditionsGrid, *ResultsGrid);
+  FillGroups(record);
+  RefreshNavigation();
+  DrawSignalView(record, *Surface, false, kPictureScale, kPictureY, kPictureX, kPicturePixels,
+                 Form.ScreenScheme);
+}
+
+void TDataTab::RefreshNavigation() {
+  const int row = Form.SelectedRecord;
+  const int count = Form.Flaws.Count;
+  const bool back = row > 1;
+  const bool forward = row != 0 && (row == 1 || row < count);
+  Form.findChild<QAction*>("FirstFlawAction")->setEnabled(back);
+  Form.findChild<QAction*>("PrevFlawAction")->setEnabled(back);
+  Form.findChild<QAction*>("NextFlawAction")->setEnabled(forward);
+  Form.findChild<QAction*>("LastFlawAction")->setEnabled(forward);
+}
+
+void TDataTab::SetTransferActions(bool enabled) {
+  for (const char* name : {"SaveFlawsAction", "PrintSimpleFlawsAction",
+                           "PreviewSimpleFlawsAction"}) {
+    Form.findChild<QAction*>(name)->setEnabled(enabled);
+  }
+}
+
+void TDataTab::Download() {
+  TFlawDataBlock& flaws = Form.Flaws;
+  TInstrumentConnection& connection = Form.Connection;
+  Form.SetToolButtonBusy(true, ReceiveButton);
+  ClearSignalView(*Surface);
+  SelectRow(1, true);
+  LastSelected = 1;
+  const bool received = connection.DownloadAllRecords(flaws);
+  if (received && flaws.Count > 0) {
+    flaws.Source = kSourceInstrument;
+    FillSelector();
+    CommentsMemo->clear();
+    SetTransferActions(true);
+    Form.SelectedRecord = 1;
+    Previous = 1;
+    ShowRecord(1);
+    SelectRow(1, true);
+    flaws.FileName = connection.State.StateText;
+    if (Form.ReportHeader) {
+      Form.ReportHeader->ClearFlaws();
+    }
+    if (Form.AppendixHeader) {
+      Form.AppendixHeader->ClearFlaws();
+    }
+    if (connection.State.DeviceType == 2) {
+      connection.SetClock();
+    }
+  } else {
+    flaws.Source = kSourceNone;
+    Form.SelectedRecord = 0;
+    Previous = 0;
+    Form.Feedback.ShowMessage(Cp(kTransferCaption),
+                              Cp(received ? kNoRecordsText : kTransferFailedText),
+                              TMessageIcon::Error);
+    flaws.FileName.clear();
+    SetTransferActions(false);
+  }
+  RefreshNavigation();
+  Form.RefreshStatusBar();
+  Form.SetToolButtonBusy(false, ReceiveButton);
+}
+
+void TDataTab::Open() {
+  TFlawDataBlock& flaws = Form.Flaws;
+  const TLocalStrings& s = Form.Strings;
+  SelectRow(1, true);
+  ClearSignalView(*Surface);
+  const QString filter = FromCp1251(s.Value(67)) + QStringLiteral("(*.dtf)|*.dtf");
+  const std::optional<std::filesystem::path> path =
+      Form.FileDialogs().ChooseOpen({FromCp1251(s.Caption(56)), filter, QStringLiteral("dtf")});
+  if (!path) {
+    return;
+  }
+  std::error_code ignored;
+  if (!std::filesystem::is_regular_file(*path, ignored)) {
+    Form.Feedback.ShowMessage(s.Error(9), s.Error(28), TMessageIcon::Error);
+    return;
+  }
+  flaws.Source = kSourceFile;
+  const TFileResult opened = OpenRecordFile(flaws, *path);
+  if (opened.Ok) {
+    flaws.FileName = path->string();
+    CommentsMemo->clear();
+    FillSelector();
+    Form.findChild<QAction*>("SaveFlawsAction")->setEnabled(true);
+    Form.SelectedRecord = 1;
+    Previous = 0;
+    ShowRecord(1);
+    SelectRow(1, true);
+    LastSelected = 1;
+    SetTransferActions(true);
+    if (Form.ReportHeader) {
+      Form.ReportHeader->ClearFlaws();
+    }
+    if (Form.AppendixHeader) {
+      TSimpleReportHeader& appendix = *Form.AppendixHeader;
+      appendix.ClearFlaws();
+      appendix.FlawDeviceType = flaws.DeviceType;
+      for (std::uint16_t r = 0; r < flaws.Count; ++r) {
+        TDataCell& record = *flaws.Records[flaws.DisplayOrder[r]];
+        if (record.PrintFlag == 1) {
+          appendix.AddFlaw(Form.ReportForm(), record, false);
+        }
+      }
+    }
+  } else {
+    flaws.Source = kSourceNone;
+    Form.SelectedRecord = 0;
+    Previous = 0;
+    Form.Feedback.ShowMessage(s.Error(9), s.Error(24), TMessageIcon::Error);
+    flaws.FileName.clear();
+    SetTransferActions(false);
+  }
+  RefreshNavigation();
+  Form.RefreshStatusBar();
+}
+
+void TDataTab::Save() {
+  const TLocalStrings& s = Form.Strings;
+  StoreComments();
+  const QString filter = FromCp1251(s.Value(67)) + QStringLiteral("(*.dtf)|*.dtf");
+  const std::optional<std::filesystem::path> path =
+      Form.FileDialogs().ChooseSave({FromCp1251(s.Caption(54)), filter, QStringLiteral("dtf")});
+  if (!path) {
+    return;
+  }
+  std::error_code ignored;
+  if (std::filesystem::exists(*path, ignored) &&
+      !Form.Feedback.AskYesNo(s.Error(9), s.Error(8), TMessageIcon::Warning)) {
+    return;
+  }
+  if (!SaveRecordFile(Form.Flaws, *path).Ok) {
+    Form.Feedback.ShowMessage(s.Error(9), s.Error(10), TMessageIcon::Error);
+  }
+}
+
+void TDataTab::First() {
+  if (Form.SelectedRecord == 1 || Form.SelectedRecord == 0) {
+    return;
+  }
+  SelectRow(1, true);
+  LastSelected = 1;
+  ShowRecord(1);
+}
+
+void TDataTab::Prev() {
+  const int row = Form.SelectedRecord;
+  if (row < 2) {
+    return;
+  }
+  SelectRow(row - 1, false);
+  LastSelected = row - 1;
+  ShowRecord(row - 1);
+}
+
+void TDataTab::Next() {
+  const int row = Form.SelectedRecord;
+  if (row == 0 || row >= Form.Flaws.Count) {
+    return;
+  }
+  SelectRow(row + 1, false);
+  LastSelected = row + 1;
+  ShowRecord(row + 1);
+}
+
+void TDataTab::Last() {
+  const int row = Form.SelectedRecord;
+  const int count = Form.Flaws.Count;
+  if (row == 0 || row >= count) {
+    return;
+  }
+  SelectRow(count, false);
+  LastSelected = count;
+  ShowRecord(count);
+}
+
+void TDataTab::PrintOrPreview(bool print) {
+  if (!Form.AppendixHeader || Form.SelectedRecord == 0) {
+    return;
+  }
+  TSimpleReportHeader& appendix = *Form.AppendixHeader;
+  if (appendix.Count() == 0) {
+    const TLocalStrings& s = Form.Strings;
+    Form.Feedback.ShowMessage(s.Error(26), s.Error(27), TMessageIcon::Warning);
+    return;
+  }
+  StoreComments();
+  if (print) {
+    appendix.PrintAppendix(this);
+  } else {
+    appendix.PreviewAppendix(this);
+  }
+}
+
+void TDataTab::CopyImage() {
+  if (TDataCell* record = CurrentRecord(); record != nullptr && Form.SelectedRecord != 0) {
+    DrawSignalView(*record, *Surface, true, kPictureScale, kPictureY, kPictureX, kPicturePixels,
+                   Form.ScreenScheme);
+  }
+}
+
+void TDataTab::CopyData() {
+  if (TDataCell* record = CurrentRecord(); record != nullptr && Form.SelectedRecord != 0) {
+    QApplication::clipboard()->setText(FromCp1251(record->AScanText()));
+  }
+}
+
+void TDataTab::DoubleClick(int column, int row) {
+  TFlawDataBlock& flaws = Form.Flaws;
+  if (flaws.Count == 0) {
+    return;
+  }
+  if (row > 0 && row <= flaws.Count) {
+    TDataCell& record = *flaws.Records[flaws.DisplayOrder[static_cast<std::size_t>(row - 1)]];
+    QTableWidgetItem* mark = SelectorGrid->item(row - 1, 3);
+    if (record.PrintFlag != 0) {
+      record.PrintFlag = 0;
+      if (mark != nullptr) {
+        mark->setText(QString());
+      }
+      if (Form.AppendixHeader) {
+        Form.AppendixHeader->RemoveFlaw(Form.ReportForm(), record, false);
+      }
+    } else {
+      record.PrintFlag = 1;
+      if (mark != nullptr) {
+        mark->setText(QStringLiteral("*"));
+      }
+      if (Form.AppendixHeader) {
+        Form.AppendixHeader->FlawDeviceType = flaws.DeviceType;
+        Form.AppendixHeader->AddFlaw(Form.ReportForm(), record, false);
+      }
+    }
+    return;
+  }
+  if (row != 0 || (column != 0 && column != 2)) {
+    return;
+  }
+  if (column == 0) {
+    flaws.NaturalOrder();
+  } else {
+    flaws.SortByConfigIndex();
+  }
+  FillSelector();
+  const int current = Form.SelectedRecord;
+  SelectRow(current, false);
+  ShowRecord(current);
+}
+
+void TDataTab::Clear() {
+  Filling = true;
+  SelectorGrid->clearContents();
+  SelectorGrid->setRowCount(1);
+  Filling = false;
+  Previous = 0;
+  LastSelected = 0;
+  ClearSignalView(*Surface);
+  const TLocalStrings& s = Form.Strings;
+  CaptionPanel->setText(FromCp1251(s.Caption(14) + s.Caption(15) + s.Caption(16)));
+  CommentsMemo->clear();
+  // The appendix's list points into the records that are going.
+  if (Form.AppendixHeader) {
+    Form.AppendixHeader->ClearFlaws();
+  }
+  TDataCell empty;
+  ShowModeIndicators(nullptr);
+  FillResultsGrid(empty, *ResultsGrid, false);
+  FillConditionsGrid(empty, *ConditionsGrid, *ResultsGrid);
+  FillGroups(empty);
+  RefreshNavigation();
+}
+
+void TDataTab::Shown() { Form.RefreshStatusBar(); }
+
+void TDataTab::Hidden() {
+  if (Form.Flaws.Count > 0 && Form.SelectedRecord != 0) {
+    ShowRecord(Form.SelectedRecord);  // which keeps the comments typed
+  }
+}
+
+}  // namespace velt

@@ -1,0 +1,82 @@
+// The tabs' grid widgets as the core sees them: a two-column table is a
+// results grid and a parameter grid at once, the X-scale drop-down is a
+// scale selector, a picture label is a signal view surface. Texts cross
+// here between Windows-1251 and Qt.
+#pragma once
+
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QTableWidget>
+#include <map>
+
+#include <records/ParameterGridsUnit.h>
+#include <signal/ResultParametersUnit.h>
+#include <signal/SignalViewUnit.h>
+
+namespace velt {
+
+class TTableGrid : public IResultGrid, public IParameterGrid {
+ public:
+  explicit TTableGrid(QTableWidget& table) : Table(table) {}
+  // Rows past the table's own are kept aside: filled, but not shown.
+  std::string Cell(int column, int row) const override;
+  void SetCell(int column, int row, const std::string& text) override;
+  IParameterEditor& RowEditor(int row) override;
+  QTableWidget& Widget() const { return Table; }
+
+  // The editing style each row was given.
+  class TRowStyle : public IParameterEditor {
+   public:
+    void SetEditMask(const std::string& mask) override {
+      PickList = false;
+      Mask = mask;
+      Entries.clear();
+    }
+    void SetPickList(const std::vector<std::string>& entries) override {
+      PickList = true;
+      Entries = entries;
+    }
+    bool PickList = false;
+    std::string Mask;
+    std::vector<std::string> Entries;
+  };
+
+ private:
+  QTableWidget& Table;
+  std::map<std::pair<int, int>, std::string> Hidden;
+  std::map<int, TRowStyle> Styles;
+};
+
+class TComboScale : public IScaleSelector {
+ public:
+  explicit TComboScale(QComboBox& box) : Box(box) {}
+  void Clear() override;
+  void Add(const std::string& entry) override;
+  void SelectFirst() override;
+  int ItemCount() const override;
+  std::string ItemText(int index) const override;
+  void Select(int index) override;
+  std::string CurrentText() const override;
+
+ private:
+  QComboBox& Box;
+};
+
+// A picture label with its canvas; presenting shows the canvas.
+class TLabelSurface : public TSignalSurface {
+ public:
+  TLabelSurface(QLabel& label, QSize size);
+  QImage* Canvas() override { return Image.isNull() ? nullptr : &Image; }
+  void Present() override;
+  const QImage& Picture() const { return Image; }
+
+ private:
+  QLabel& Label;
+  QImage Image;
+};
+
+// A two-column table of `rows` rows without headers, its cells read-only.
+QTableWidget* MakeParameterTable(QWidget* parent, const char* name, int rows);
+
+}  // namespace velt
