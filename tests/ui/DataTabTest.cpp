@@ -26,25 +26,6 @@ namespace {
 
 using testing::TMainFormFixture;
 
-class TQtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-      qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    Application = new QApplication(Argc, Argv);
-  }
-  void TearDown() override { delete Application; }
-
- private:
-  int Argc = 1;
-  char Name[16] = "DataTabTest";
-  char* Argv[2] = {Name, nullptr};
-  QApplication* Application = nullptr;
-};
-
-const auto* const kQtEnvironment = ::testing::AddGlobalTestEnvironment(new TQtEnvironment);
-
 // File dialogs that answer with a prepared path, and remember the requests.
 class TAnsweringDialogs : public IFileDialogs {
  public:

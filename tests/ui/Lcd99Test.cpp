@@ -10,28 +10,10 @@
 #include <vector>
 
 #include <ui/Lcd99.h>
+#include "ui/QtApplicationEnvironment.h"
 
 namespace velt {
 namespace {
-
-class TQtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-      qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    Application = new QApplication(Argc, Argv);
-  }
-  void TearDown() override { delete Application; }
-
- private:
-  int Argc = 1;
-  char Name[16] = "Lcd99Test";
-  char* Argv[2] = {Name, nullptr};
-  QApplication* Application = nullptr;
-};
-
-const auto* const kQtEnvironment = ::testing::AddGlobalTestEnvironment(new TQtEnvironment);
 
 // The segment font: top, upper left, upper right, middle, lower left, lower
 // right, bottom, colon. A blank lights nothing.

@@ -1,6 +1,6 @@
 // The main window over the simulated link in process, with the shipped
 // strings, recorders on the feedback and time ports, and its data folder
-// in a temporary folder; a QApplication for the whole test program.
+// in a temporary folder.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,25 +16,11 @@
 #include <ui/VELTMainFormUnit.h>
 
 #include "connection/SimulatedLinkSupport.h"
+#include "ui/QtApplicationEnvironment.h"
 #include "support/RecordingFeedback.h"
 #include "support/RecordingPorts.h"
 
 namespace velt::testing {
-
-class TQtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "ui-test";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    Application = std::make_unique<QApplication>(argc, argv);
-  }
-  void TearDown() override { Application.reset(); }
-
- private:
-  std::unique_ptr<QApplication> Application;
-};
 
 inline void ProcessEventsUntil(const std::function<bool()>& done, int milliseconds = 3000) {
   QElapsedTimer timer;

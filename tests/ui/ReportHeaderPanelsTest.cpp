@@ -20,30 +20,12 @@
 #include <ui/ReportHeaderPanelsUnit.h>
 
 #include "support/RecordingFeedback.h"
+#include "ui/QtApplicationEnvironment.h"
 
 namespace velt {
 namespace {
 
 namespace fs = std::filesystem;
-
-class TQtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-      qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    Application = new QApplication(Argc, Argv);
-  }
-  void TearDown() override { delete Application; }
-
- private:
-  int Argc = 1;
-  char Name[24] = "ReportHeaderPanelsTest";
-  char* Argv[2] = {Name, nullptr};
-  QApplication* Application = nullptr;
-};
-
-const auto* const kQtEnvironment = ::testing::AddGlobalTestEnvironment(new TQtEnvironment);
 
 enum class K { Line, Combo, Memo };
 

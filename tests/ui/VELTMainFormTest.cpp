@@ -25,7 +25,6 @@ namespace {
 
 using testing::TMainFormFixture;
 
-const auto* const kQt = ::testing::AddGlobalTestEnvironment(new testing::TQtEnvironment);
 
 std::string Text(const QString& text) { return text.toUtf8().toStdString(); }
 
