@@ -14,6 +14,7 @@
 #include <ports/Errors.h>
 #include <ui/Cp1251.h>
 #include <ui/DataTabUnit.h>
+#include <ui/EditStringParameterUnit.h>
 #include <ui/FileDialogsUnit.h>
 #include <ui/htmlhint.h>
 #include <ui/DeviceMonitorUnit.h>
@@ -188,6 +189,8 @@ void TVELTMainForm::FirstShowing() {
   Flaws.NumberFormat = Configs.NumberFormat;
   ScreenScheme = ScreenColourScheme();
   PrintScheme = PrintColourScheme();
+  NameEditorForm = new TEditStrParForm(Strings, Feedback, this);
+  NameEditorForm->hide();
   Loaded = Strings.LoadStringFiles(Folders.Strings);
   if (!Loaded) {
     Feedback.ShowMessage(
@@ -287,6 +290,9 @@ void TVELTMainForm::SaveDefaultReport() {
 void TVELTMainForm::closeEvent(QCloseEvent* event) {
   if (!Closed) {
     Closed = true;
+    if (NameEditorForm != nullptr) {
+      NameEditorForm->close();
+    }
     Monitor->Stop();
     CurrentTimer.stop();
     OnlineReceiveTimer.stop();

@@ -24,6 +24,7 @@
 namespace velt {
 
 class TDataTab;
+class TEditStrParForm;
 class TDeviceMonitor;
 class IFileDialogs;
 class TGuiProgress;
@@ -89,6 +90,8 @@ class TVELTMainForm : public QMainWindow {
   TReportTabForm& ReportForm() const { return *ReportTab; }
   std::filesystem::path DefaultReportPath() const;
   TDataTab& DataPage() const { return *DataTab; }
+  // The configuration name editor, made at first showing.
+  TEditStrParForm* NameEditor() const { return NameEditorForm; }
   // Where the tabs ask for file names; tests put their own answers here.
   IFileDialogs& FileDialogs() const { return *Dialogs; }
   void SetFileDialogs(std::unique_ptr<IFileDialogs> dialogs);
@@ -142,6 +145,7 @@ class TVELTMainForm : public QMainWindow {
   TSimpleReport2MainReportPanel* ReportPanel2;
   std::unique_ptr<TReportTabForm> ReportTab;
   TDataTab* DataTab = nullptr;
+  TEditStrParForm* NameEditorForm = nullptr;
   std::unique_ptr<IFileDialogs> Dialogs;
   int ActivePage = 0;
 };

@@ -14,6 +14,7 @@
 #include <signal/ProcessStrobesUnit.h>
 #include <ui/Cp1251.h>
 #include <ui/DeviceMonitorUnit.h>
+#include <ui/EditStringParameterUnit.h>
 #include <ui/htmlhint.h>
 #include <ui/PageControlUnit.h>
 #include <ui/ReportHeaderPanelsUnit.h>
@@ -111,6 +112,9 @@ TEST(MainFormTest, RealsAreShownInTheUsersNumberFormat) {
   EXPECT_EQ(form.Configs.NumberFormat.DecimalSeparator, ',');
   EXPECT_EQ(form.Configs.NumberFormat.ThousandSeparator, '.');
   EXPECT_EQ(form.Flaws.NumberFormat.DecimalSeparator, ',');
+  // The name editor is made then too, hidden.
+  ASSERT_NE(form.NameEditor(), nullptr);
+  EXPECT_FALSE(form.NameEditor()->isVisible());
   // The pictures' colours are set at the same time.
   EXPECT_EQ(form.ScreenScheme[kTraceColour], QColor(0x00, 0xFF, 0x00));
   EXPECT_EQ(form.PrintScheme[kBackgroundColour], QColor(Qt::white));
