@@ -46,10 +46,10 @@ const char* const kConfigurationActions[] = {"SaveConfigsAction"};
 const char* const kRecordActions[] = {"SaveFlawsAction", "PreviewSimpleFlawsAction",
                                       "PrintSimpleFlawsAction"};
 const char* const kConfigurationAndConnectedControls[] = {
-    "SetupGainUpButton",    "SetupGainDownButton", "SetupRangeShortButton",
-    "SetupRangeLongButton", "OnlineFreezeButton",  "OnlineGainUpButton",
-    "OnlineGainDownButton", "OnlineRangeShortButton", "OnlineRangeLongButton",
-    "OnlineCursorLeftButton", "OnlineCursorRightButton"};
+    "SetupGainUpToolButton",      "SetupGainDownToolButton",    "SetupRangeShortToolButton",
+    "SetupRangeLongToolButton",   "FreezeOnlineToolButton",     "OnLineGainUpToolButton",
+    "OnLineGainDownToolButton",   "OnLineRangeShortToolButton", "OnLineRangeLongToolButton",
+    "OnLineVCursorLeftToolButton", "OnLineVCursorRightToolButton"};
 
 }  // namespace
 
