@@ -10,7 +10,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QTableWidget>
 #include <QToolBar>
@@ -23,6 +22,7 @@
 #include <ui/FileDialogsUnit.h>
 #include <ui/MemoTextLimiterUnit.h>
 #include <ui/ReportHeaderPanelsUnit.h>
+#include <ui/TabSupportUnit.h>
 #include <ui/VELTMainFormUnit.h>
 
 namespace velt {
@@ -50,16 +50,6 @@ std::string Cp(const char* utf8) { return ToCp1251(QString::fromUtf8(utf8)); }
 
 QString TwoDigits(int v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); }
 
-// A mode indicator's picture: its image index, drawn small.
-QIcon IndicatorIcon(int index) {
-  QPixmap pixmap(24, 20);
-  pixmap.fill(QColor(0xD4, 0xD0, 0xC8));
-  QPainter painter(&pixmap);
-  painter.drawRect(0, 0, 23, 19);
-  painter.drawText(pixmap.rect(), Qt::AlignCenter, QString::number(index));
-  return QIcon(pixmap);
-}
-
 }  // namespace
 
 TDataTab::TDataTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(form) {
@@ -69,18 +59,18 @@ TDataTab::TDataTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(fo
   tools->setObjectName("FlawsToolBar");
   layout->addWidget(tools);
 
-  QAction* receive = MakeAction("ReceiveFlawsAction", 1, 104);
+  QAction* receive = MakeTabAction(Form, "ReceiveFlawsAction", 1, 104);
   receive->setEnabled(false);
   connect(receive, &QAction::triggered, this, &TDataTab::Download);
-  connect(MakeAction("OpenFlawsAction", 4, 105), &QAction::triggered, this, &TDataTab::Open);
-  connect(MakeAction("SaveFlawsAction", 5, 106), &QAction::triggered, this, &TDataTab::Save);
-  connect(MakeAction("FirstFlawAction", 6, 107), &QAction::triggered, this, &TDataTab::First);
-  connect(MakeAction("PrevFlawAction", 7, 108), &QAction::triggered, this, &TDataTab::Prev);
-  connect(MakeAction("NextFlawAction", 8, 109), &QAction::triggered, this, &TDataTab::Next);
-  connect(MakeAction("LastFlawAction", 9, 110), &QAction::triggered, this, &TDataTab::Last);
-  connect(MakeAction("PrintSimpleFlawsAction", 10, 111), &QAction::triggered, this,
+  connect(MakeTabAction(Form, "OpenFlawsAction", 4, 105), &QAction::triggered, this, &TDataTab::Open);
+  connect(MakeTabAction(Form, "SaveFlawsAction", 5, 106), &QAction::triggered, this, &TDataTab::Save);
+  connect(MakeTabAction(Form, "FirstFlawAction", 6, 107), &QAction::triggered, this, &TDataTab::First);
+  connect(MakeTabAction(Form, "PrevFlawAction", 7, 108), &QAction::triggered, this, &TDataTab::Prev);
+  connect(MakeTabAction(Form, "NextFlawAction", 8, 109), &QAction::triggered, this, &TDataTab::Next);
+  connect(MakeTabAction(Form, "LastFlawAction", 9, 110), &QAction::triggered, this, &TDataTab::Last);
+  connect(MakeTabAction(Form, "PrintSimpleFlawsAction", 10, 111), &QAction::triggered, this,
           [this] { PrintOrPreview(true); });
-  connect(MakeAction("PreviewSimpleFlawsAction", 11, 112), &QAction::triggered, this,
+  connect(MakeTabAction(Form, "PreviewSimpleFlawsAction", 11, 112), &QAction::triggered, this,
           [this] { PrintOrPreview(false); });
   for (const char* name : {"ReceiveFlawsAction", "OpenFlawsAction", "SaveFlawsAction",
                            "FirstFlawAction", "PrevFlawAction", "NextFlawAction",
@@ -227,19 +217,10 @@ TDataTab::TDataTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(fo
   Limiter = new TMemoTextLimiter(*CommentsMemo, kCommentLines, kCommentDisplayLines,
                                  kCommentChars, Form.Feedback);
   CommentsMemo->installEventFilter(this);
-  ShowModeIndicators(nullptr);
+  ShowIndicators(nullptr);
 }
 
 TDataTab::~TDataTab() = default;
-
-QAction* TDataTab::MakeAction(const char* name, int key, int hint) {
-  auto* action = new QAction(&Form);
-  action->setObjectName(name);
-  action->setProperty("veltKey", key);
-  action->setProperty("veltHint", hint);
-  Form.addAction(action);
-  return action;
-}
 
 void TDataTab::LoadTexts() {
   const TLocalStrings& s = Form.Strings;
@@ -258,19 +239,7 @@ void TDataTab::LoadTexts() {
   SelectorGrid->setHorizontalHeaderLabels({caption(26), caption(41), caption(28), caption(29)});
   PictureLabel->findChild<QAction*>("CopyFlawImageMenuItem")->setText(caption(110));
   PictureLabel->findChild<QAction*>("CopyFlawDataMenuItem")->setText(caption(111));
-  for (QAction* action : Form.findChildren<QAction*>()) {
-    const QVariant hint = action->property("veltHint");
-    const QVariant key = action->property("veltKey");
-    if (!hint.isValid() || !key.isValid() || action->parent() != &Form ||
-        !action->objectName().contains(QLatin1String("Flaw"))) {
-      continue;
-    }
-    const QString text = FromCp1251(s.Value(static_cast<std::uint16_t>(hint.toInt())));
-    const QString keyName = QStringLiteral("F%1").arg(key.toInt());
-    // The tool bar shows the key and the first word; the hint says it all.
-    action->setText(keyName + QLatin1Char(' ') + text.section(QLatin1Char(' '), 0, 0));
-    action->setToolTip(QStringLiteral("<B>") + keyName + QStringLiteral(" </B>") + text);
-  }
+  LoadTabActionTexts(Form, s);
   for (int row = 0; row < kResultGridRows; ++row) {
     ResultsGrid->SetCell(0, row, s.Value(static_cast<std::uint16_t>(kFirstResultCaption + row)));
   }
@@ -341,25 +310,9 @@ void TDataTab::SelectRow(int row, bool toTop) {
   Filling = false;
 }
 
-void TDataTab::ShowModeIndicators(const TBaseConfigCell* cell) {
-  const std::array<int, 6> indices =
-      cell == nullptr ? std::array<int, 6>{-1, -1, -1, -1, -1, -1}
-                      : std::array<int, 6>{cell->TVG_ENABLED + 17, cell->STROBE_ALGORYTHM + 13,
-                                           cell->SCREEN_MODE + 7, cell->SIGNAL_TYPE + 4,
-                                           cell->CURSOR_1_ENABLED + 0, cell->CURSOR_2_ENABLED + 2};
-  for (std::size_t i = 0; i < Indicators.size(); ++i) {
-    Indicators[i]->setProperty("veltImageIndex", indices[i]);
-    Indicators[i]->setIcon(indices[i] < 0 ? QIcon() : IndicatorIcon(indices[i]));
-  }
-}
+void TDataTab::ShowIndicators(const TBaseConfigCell* cell) { ShowModeIndicators(Indicators, cell); }
 
-std::array<int, 6> TDataTab::ModeIndicators() const {
-  std::array<int, 6> indices{};
-  for (std::size_t i = 0; i < Indicators.size(); ++i) {
-    indices[i] = Indicators[i]->property("veltImageIndex").toInt();
-  }
-  return indices;
-}
+std::array<int, 6> TDataTab::ModeIndicators() const { return ShownModeIndicators(Indicators); }
 
 void TDataTab::FillGroups(const TDataCell& record) {
   // The X-scale selector offers the record's own class's list.
@@ -414,7 +367,7 @@ void TDataTab::ShowRecord(int row) {
   }
   CaptionPanel->setText(caption);
 
-  ShowModeIndicators(cell);
+  ShowIndicators(cell);
   record.ResetAveraging();
   FillResultsGrid(record, *ResultsGrid, false);
   FillConditionsGrid(record, *ConditionsGrid, *ResultsGrid);
@@ -687,7 +640,7 @@ void TDataTab::Clear() {
     Form.AppendixHeader->ClearFlaws();
   }
   TDataCell empty;
-  ShowModeIndicators(nullptr);
+  ShowIndicators(nullptr);
   FillResultsGrid(empty, *ResultsGrid, false);
   FillConditionsGrid(empty, *ConditionsGrid, *ResultsGrid);
   FillGroups(empty);

@@ -51,6 +51,7 @@ class TDataTab : public QObject {
   // The page becomes the active one, or stops being it.
   void Shown();
   void Hidden();
+  void RefreshNavigation();
 
   int CurrentRow() const;
   int PreviousRow() const { return Previous; }
@@ -70,11 +71,9 @@ class TDataTab : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  QAction* MakeAction(const char* name, int key, int hint);
   void StoreComments();
-  void RefreshNavigation();
   void SelectRow(int row, bool toTop);
-  void ShowModeIndicators(const TBaseConfigCell* cell);
+  void ShowIndicators(const TBaseConfigCell* cell);
   void FillGroups(const TDataCell& record);
   void SetTransferActions(bool enabled);
   TDataCell* CurrentRecord() const;

@@ -27,7 +27,9 @@ void TTableGrid::SetCell(int column, int row, const std::string& text) {
   QTableWidgetItem* item = Table.item(row, column);
   if (item == nullptr) {
     item = new QTableWidgetItem;
-    item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+    if (!(EditableValues && column == 1)) {
+      item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+    }
     Table.setItem(row, column, item);
   }
   item->setText(FromCp1251(text));

@@ -24,6 +24,8 @@ class TTableGrid : public IResultGrid, public IParameterGrid {
   void SetCell(int column, int row, const std::string& text) override;
   IParameterEditor& RowEditor(int row) override;
   QTableWidget& Widget() const { return Table; }
+  // The value column takes edits (the setup and online grids).
+  bool EditableValues = false;
 
   // The editing style each row was given.
   class TRowStyle : public IParameterEditor {
@@ -41,6 +43,7 @@ class TTableGrid : public IResultGrid, public IParameterGrid {
     std::string Mask;
     std::vector<std::string> Entries;
   };
+  const TRowStyle& Style(int row) { return Styles[row]; }
 
  private:
   QTableWidget& Table;

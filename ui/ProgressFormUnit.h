@@ -42,6 +42,8 @@ class TGuiProgress : public IProgressFeedback {
   // The window, made when needed.
   TProgressForm& Form();
   bool FormExists() const { return !Window.isNull(); }
+  // Whether the progress window is on the screen (a transfer is running).
+  bool Visible() const { return !Window.isNull() && Window->isVisible(); }
 
   void ShowProgress(std::string_view text, bool focus) override;
   void SetProgress(int percent) override;

@@ -16,6 +16,7 @@
 #include <ui/DataTabUnit.h>
 #include <ui/EditStringParameterUnit.h>
 #include <ui/FileDialogsUnit.h>
+#include <ui/SetupTabUnit.h>
 #include <ui/htmlhint.h>
 #include <ui/DeviceMonitorUnit.h>
 #include <ui/PageControlUnit.h>
@@ -106,6 +107,9 @@ TVELTMainForm::TVELTMainForm(TLocalStrings& strings, TInstrumentConnection& conn
   hints->HintHidePause = 5000;
   DataTab = new TDataTab(*this, *MainPageControl->widget(kDataTab));
   ClearRecordViews = [this] { DataTab->Clear(); };
+  SetupTab = new TSetupTab(*this, *MainPageControl->widget(kSetupTab));
+  ClearConfigurationViews = [this] { SetupTab->Clear(); };
+  ShowFirstCell = [this] { SetupTab->ShowDrawingRecord(); };
 
   // Creation: the drawing record exists from now on, showing no cell.
   CtrlHeld = false;
@@ -162,6 +166,8 @@ void TVELTMainForm::TabChanged(int tab) {
   ActivePage = tab;
   if (tab == kDataTab) {
     DataTab->Shown();
+  } else if (tab == kSetupTab) {
+    SetupTab->Shown();
   }
   RefreshStatusPanel1();
 }
@@ -248,6 +254,7 @@ void TVELTMainForm::LoadTexts() {
   ReportPanel1->LoadTexts(Strings);
   ReportPanel2->LoadTexts(Strings);
   DataTab->LoadTexts();
+  SetupTab->LoadTexts();
 }
 
 std::filesystem::path TVELTMainForm::DefaultReportPath() const {
@@ -370,6 +377,11 @@ void TVELTMainForm::RefreshEnabledStates() {
   // Nothing to upload that the instrument could take.
   if (connected && (Configs.FileName.empty() || Configs.ConfigLocalVersion == 0)) {
     enable("SetConfigsAction", false);
+  }
+  // The tabs' navigation follows the selections.
+  if (DataTab != nullptr && SetupTab != nullptr) {
+    DataTab->RefreshNavigation();
+    SetupTab->RefreshNavigation();
   }
 }
 

@@ -24,6 +24,7 @@
 namespace velt {
 
 class TDataTab;
+class TSetupTab;
 class TEditStrParForm;
 class TDeviceMonitor;
 class IFileDialogs;
@@ -90,6 +91,7 @@ class TVELTMainForm : public QMainWindow {
   TReportTabForm& ReportForm() const { return *ReportTab; }
   std::filesystem::path DefaultReportPath() const;
   TDataTab& DataPage() const { return *DataTab; }
+  TSetupTab& SetupPage() const { return *SetupTab; }
   // The configuration name editor, made at first showing.
   TEditStrParForm* NameEditor() const { return NameEditorForm; }
   // Where the tabs ask for file names; tests put their own answers here.
@@ -103,6 +105,10 @@ class TVELTMainForm : public QMainWindow {
   std::function<void()> ClearRecordViews;
   // The online cycle's work on a frame (trace processing, drawing, readouts).
   std::function<void(int tab)> ShowOnlineFrame;
+  // The online tab's mode indicators and its settings lists, which the
+  // setup tab's changes refresh.
+  std::function<void()> ShowModeIndicatorsOnline;
+  std::function<void()> ShowOnlineGroups;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -111,6 +117,7 @@ class TVELTMainForm : public QMainWindow {
 
  private:
   friend class TDataTab;
+  friend class TSetupTab;
   void TabChanged(int tab);
   void FirstShowing();
   void LoadTexts();
@@ -145,6 +152,7 @@ class TVELTMainForm : public QMainWindow {
   TSimpleReport2MainReportPanel* ReportPanel2;
   std::unique_ptr<TReportTabForm> ReportTab;
   TDataTab* DataTab = nullptr;
+  TSetupTab* SetupTab = nullptr;
   TEditStrParForm* NameEditorForm = nullptr;
   std::unique_ptr<IFileDialogs> Dialogs;
   int ActivePage = 0;

@@ -1,0 +1,338 @@
+// The setup tab on the real main window against the simulated instrument:
+// the download, showing a configuration (and sending it as the working
+// one), the mode buttons' rules, marks for upload and the upload, names,
+// copy and paste, edited groups, loading and saving.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTableWidget>
+#include <QTimer>
+#include <optional>
+
+#include <config/ConfigObject3_26ver_Unit.h>
+#include <config/ConfigObject5_01ver_Unit.h>
+#include <records/RecordFilesUnit.h>
+#include <ui/Cp1251.h>
+#include <ui/FileDialogsUnit.h>
+#include <ui/PageControlUnit.h>
+#include <ui/SetupTabUnit.h>
+
+#include "ui/MainFormTestSupport.h"
+
+namespace velt {
+namespace {
+
+using testing::TMainFormFixture;
+
+class TAnsweringDialogs : public IFileDialogs {
+ public:
+  std::optional<std::filesystem::path> ChooseOpen(const TFileDialogRequest&) override {
+    return Answer;
+  }
+  std::optional<std::filesystem::path> ChooseSave(const TFileDialogRequest&) override {
+    return Answer;
+  }
+  std::optional<std::filesystem::path> Answer;
+};
+
+std::string Cell(const QTableWidget& table, int row, int column) {
+  const QTableWidgetItem* item = table.item(row, column);
+  return item == nullptr ? std::string() : item->text().toUtf8().toStdString();
+}
+
+// Configuration writes (command 1) the simulator has seen, by number.
+std::vector<int> Writes(testing::TSimulatedLink& sim) {
+  std::vector<int> numbers;
+  for (const auto& t : sim.Instrument().Log()) {
+    if (t.Kind == conduit::TTransferKind::ServiceOut && !t.Bytes.empty() && t.Bytes[0] == 1) {
+      numbers.push_back(t.Bytes.size() > 2 ? t.Bytes[1] * 256 + t.Bytes[2] : -1);
+    }
+  }
+  return numbers;
+}
+
+class SetupTab : public ::testing::Test {
+ protected:
+  SetupTab() : F("1:4.0.3") {}
+  void SetUp() override {
+    Form = &F.Start();
+    auto dialogs = std::make_unique<TAnsweringDialogs>();
+    Dialogs = dialogs.get();
+    Form->SetFileDialogs(std::move(dialogs));
+    Tab = &Form->SetupPage();
+  }
+  void Download() {
+    Form->PageControl().setCurrentIndex(kSetupTab);
+    Form->Action("ReceiveConfigsAction")->trigger();
+  }
+  bool Enabled(const char* action) const { return Form->Action(action)->isEnabled(); }
+  TBaseConfigCell& Drawing() const { return *Form->Configs.DrawingRecord->Configuration(); }
+
+  TMainFormFixture F;
+  TVELTMainForm* Form = nullptr;
+  TSetupTab* Tab = nullptr;
+  TAnsweringDialogs* Dialogs = nullptr;
+};
+
+TEST_F(SetupTab, ADownloadListsConfigurations1To99AndSendsTheFirstAsTheWorkingOne) {
+  Download();
+  ASSERT_TRUE(F.Feedback.Messages.empty());
+  const TUSBConfigsBlock& configs = Form->Configs;
+  EXPECT_EQ(configs.Source, kSourceInstrument);
+  EXPECT_EQ(configs.FileName, F.Connection->State.StateText);
+  QTableWidget& selector = Tab->Selector();
+  ASSERT_EQ(selector.rowCount(), 99);
+  for (int r = 1; r <= 99; ++r) {
+    EXPECT_EQ(Cell(selector, r - 1, 0), std::to_string(r));
+    EXPECT_EQ(Cell(selector, r - 1, 1), F.Utf8(configs.Configurations[r]->CONFIGURATION_NAME));
+    EXPECT_EQ(Cell(selector, r - 1, 2), "");
+  }
+  EXPECT_EQ(Tab->CurrentConfiguration(), 1);
+  EXPECT_EQ(&Drawing(), configs.Configurations[1].get());
+  EXPECT_EQ(selector.currentRow(), 0);
+  // Shown: caption, results, groups; and written as configuration 0.
+  const std::string caption = Tab->Caption().text().toUtf8().toStdString();
+  EXPECT_EQ(caption.rfind(F.Utf8(F.Strings.Caption(31)) + "1" + std::string(14, ' ') +
+                              F.Utf8(F.Strings.Caption(158)) + ":   ",
+                          0),
+            0u)
+      << caption;
+  EXPECT_EQ(Tab->Group(2).Cell(1, 0), Drawing().ParameterText(18));
+  EXPECT_FALSE(Tab->Results().Cell(1, 2).empty());
+  EXPECT_EQ(Writes(F.Sim), (std::vector<int>{0}));
+  EXPECT_TRUE(Enabled("SetConfigsAction"));
+  const QTimer* timer = Form->findChild<QTimer*>("OnlineReceiveTimer");
+  ASSERT_NE(timer, nullptr);
+  EXPECT_TRUE(timer->isActive());
+  if (Drawing().REFRESH_RATE != 0) {
+    EXPECT_EQ(timer->interval(), static_cast<int>(std::nearbyint(1000.0 / Drawing().REFRESH_RATE)));
+  }
+  // Navigation.
+  EXPECT_FALSE(Enabled("FirstConfigAction"));
+  EXPECT_TRUE(Enabled("NextConfigAction"));
+  Form->Action("LastConfigAction")->trigger();
+  EXPECT_EQ(Tab->CurrentConfiguration(), 99);
+  EXPECT_FALSE(Enabled("NextConfigAction"));
+  Form->Action("PrevConfigAction")->trigger();
+  EXPECT_EQ(Tab->CurrentConfiguration(), 98);
+  Form->Action("FirstConfigAction")->trigger();
+  EXPECT_EQ(Tab->CurrentConfiguration(), 1);
+  EXPECT_EQ(Writes(F.Sim).size(), 4u);
+}
+
+TEST_F(SetupTab, CommentsStayWithTheirConfiguration) {
+  Download();
+  Tab->Comments().setPlainText("probe checked");
+  Form->Action("NextConfigAction")->trigger();
+  EXPECT_TRUE(Tab->Comments().toPlainText().isEmpty());
+  Form->Action("FirstConfigAction")->trigger();
+  EXPECT_EQ(Tab->Comments().toPlainText(), QString("probe checked"));
+  ASSERT_EQ(Form->Configs.Configurations[1]->Comments.size(), 1u);
+}
+
+TEST_F(SetupTab, MarksGoOnAndOffRowByRowOrAllAtOnce) {
+  Download();
+  TUSBConfigsBlock& configs = Form->Configs;
+  Tab->DoubleClick(2, 3);
+  EXPECT_TRUE(configs.ChangedFlags[3]);
+  EXPECT_EQ(Cell(Tab->Selector(), 2, 2), "*");
+  Tab->DoubleClick(2, 3);
+  EXPECT_FALSE(configs.ChangedFlags[3]);
+  EXPECT_EQ(Cell(Tab->Selector(), 2, 2), "");
+  // The " !" header: every configuration, then none.
+  Tab->DoubleClick(2, 0);
+  for (int n = 1; n < 100; ++n) {
+    EXPECT_TRUE(configs.ChangedFlags[n]) << n;
+  }
+  EXPECT_EQ(Cell(Tab->Selector(), 98, 2), "*");
+  Tab->DoubleClick(2, 0);
+  for (int n = 1; n < 100; ++n) {
+    EXPECT_FALSE(configs.ChangedFlags[n]) << n;
+  }
+}
+
+TEST_F(SetupTab, AnUploadAsksWithTheCountAndSendsTheMarkedConfigurations) {
+  Download();
+  TUSBConfigsBlock& configs = Form->Configs;
+  // Nothing marked: no question.
+  Form->Action("SetConfigsAction")->trigger();
+  EXPECT_TRUE(F.Feedback.Questions.empty());
+
+  Tab->DoubleClick(2, 4);
+  Tab->DoubleClick(2, 7);
+  const std::size_t before = Writes(F.Sim).size();
+  F.Feedback.Answers = {false};
+  Form->Action("SetConfigsAction")->trigger();
+  ASSERT_EQ(F.Feedback.Questions.size(), 1u);
+  EXPECT_EQ(F.Feedback.Questions[0].Text, F.Strings.Error(18) + "2" + F.Strings.Error(19));
+  EXPECT_EQ(Writes(F.Sim).size(), before);
+  EXPECT_TRUE(configs.ChangedFlags[4]);
+
+  F.Feedback.Answers = {true};
+  Form->Action("SetConfigsAction")->trigger();
+  std::vector<int> sent = Writes(F.Sim);
+  sent.erase(sent.begin(), sent.begin() + static_cast<std::ptrdiff_t>(before));
+  EXPECT_EQ(sent, (std::vector<int>{4, 7}));
+  EXPECT_FALSE(configs.ChangedFlags[4]);
+  EXPECT_EQ(Cell(Tab->Selector(), 3, 2), "");
+}
+
+TEST_F(SetupTab, ModeButtonsFollowTheirRules) {
+  T5_01ConfigCell cell;
+  cell.Initialise();
+  cell.SetDefaults(1);
+  cell.SCREEN_MODE = 1;
+  cell.SIGNAL_TYPE = 0;
+  cell.TVG_ENABLED = 0;
+  cell.STROBE_ALGORYTHM = 0;
+  // Four strobe rules on 5.01 in the full view, two otherwise.
+  for (const int expected : {1, 2, 3, 0}) {
+    ChangeMode(cell, TModeButton::StrobeAlgorithm);
+    EXPECT_EQ(cell.STROBE_ALGORYTHM, expected);
+  }
+  T3_26ConfigCell old;
+  old.Initialise();
+  old.SetDefaults(1);
+  old.STROBE_ALGORYTHM = 1;
+  ChangeMode(old, TModeButton::StrobeAlgorithm);
+  EXPECT_EQ(old.STROBE_ALGORYTHM, 0);
+
+  // A band signal keeps the full view.
+  cell.SIGNAL_TYPE = 2;
+  cell.SCREEN_MODE = 1;
+  ChangeMode(cell, TModeButton::ScreenMode);
+  EXPECT_EQ(cell.SCREEN_MODE, 1);
+  cell.SIGNAL_TYPE = 0;
+  ChangeMode(cell, TModeButton::ScreenMode);
+  EXPECT_EQ(cell.SCREEN_MODE, 3);
+  ChangeMode(cell, TModeButton::ScreenMode);
+  EXPECT_EQ(cell.SCREEN_MODE, 1);
+
+  // Signal types: 2 becomes 3 in the split view; radio frequency is not
+  // taken with DGS; two-strobe rules take neither.
+  cell.SCREEN_MODE = 3;
+  cell.SIGNAL_TYPE = 1;
+  ChangeMode(cell, TModeButton::SignalType);
+  EXPECT_EQ(cell.SIGNAL_TYPE, 3);
+  cell.SCREEN_MODE = 1;
+  cell.TVG_ENABLED = 2;
+  cell.SIGNAL_TYPE = 2;
+  ChangeMode(cell, TModeButton::SignalType);
+  EXPECT_EQ(cell.SIGNAL_TYPE, 0);
+  cell.TVG_ENABLED = 0;
+  cell.STROBE_ALGORYTHM = 2;
+  cell.SIGNAL_TYPE = 1;
+  ChangeMode(cell, TModeButton::SignalType);
+  EXPECT_EQ(cell.SIGNAL_TYPE, 0);
+
+  // TGV states: DGS sets the depth scale; not with radio frequency.
+  cell.STROBE_ALGORYTHM = 0;
+  cell.SIGNAL_TYPE = 0;
+  cell.TVG_ENABLED = 1;
+  cell.SCREEN_UNITS = 0;
+  EXPECT_TRUE(ChangeMode(cell, TModeButton::TgvState));
+  EXPECT_EQ(cell.TVG_ENABLED, 2);
+  EXPECT_EQ(cell.SCREEN_UNITS, 2);
+  EXPECT_FALSE(ChangeMode(cell, TModeButton::TgvState));
+  EXPECT_EQ(cell.TVG_ENABLED, 0);
+  cell.SIGNAL_TYPE = 3;
+  cell.TVG_ENABLED = 1;
+  ChangeMode(cell, TModeButton::TgvState);
+  EXPECT_EQ(cell.TVG_ENABLED, 0);
+
+  cell.CURSOR_1_ENABLED = 0;
+  ChangeMode(cell, TModeButton::FirstStrobe);
+  EXPECT_EQ(cell.CURSOR_1_ENABLED, 1);
+  ChangeMode(cell, TModeButton::FirstStrobe);
+  EXPECT_EQ(cell.CURSOR_1_ENABLED, 0);
+}
+
+TEST_F(SetupTab, APressedModeButtonChangesSendsAndMarks) {
+  Download();
+  const std::uint8_t before = Drawing().CURSOR_2_ENABLED;
+  const std::size_t writes = Writes(F.Sim).size();
+  Tab->PressMode(TModeButton::SecondStrobe);
+  EXPECT_NE(Drawing().CURSOR_2_ENABLED, before);
+  EXPECT_EQ(Writes(F.Sim).size(), writes + 1);
+  EXPECT_TRUE(Form->Configs.ChangedFlags[1]);
+  EXPECT_EQ(Tab->ModeIndicators()[5], Drawing().CURSOR_2_ENABLED + 2);
+}
+
+TEST_F(SetupTab, PastingCopiesTheSettingsButKeepsTheNumber) {
+  Download();
+  TUSBConfigsBlock& configs = Form->Configs;
+  configs.Configurations[2]->CONFIGURATION_NAME = "SOURCE NAME  ";
+  configs.Configurations[2]->VELOCITY = 4321;
+  Form->Action("NextConfigAction")->trigger();  // 2
+  Tab->Copy();
+  Tab->Paste();  // onto itself: nothing
+  EXPECT_FALSE(configs.ChangedFlags[2]);
+  Form->Action("NextConfigAction")->trigger();  // 3
+  Tab->Paste();
+  EXPECT_EQ(configs.Configurations[3]->VELOCITY, 4321);
+  EXPECT_EQ(configs.Configurations[3]->CONFIGURATION_NO, 3);
+  EXPECT_EQ(Cell(Tab->Selector(), 2, 0), "3");
+  EXPECT_EQ(Cell(Tab->Selector(), 2, 1), "SOURCE NAME  ");
+  EXPECT_TRUE(configs.ChangedFlags[3]);
+}
+
+TEST_F(SetupTab, AnEditedGroupIsWrittenOrRefused) {
+  Download();
+  TTableGrid& third = Tab->Group(2);
+  third.SetCell(1, 0, "4500");  // velocity
+  const std::size_t writes = Writes(F.Sim).size();
+  Tab->ApplyEditedGroup(3);
+  EXPECT_TRUE(F.Feedback.Messages.empty());
+  EXPECT_EQ(Drawing().VELOCITY, 4500);
+  EXPECT_EQ(Writes(F.Sim).size(), writes + 1);
+  EXPECT_TRUE(Form->Configs.ChangedFlags[1]);
+
+  third.SetCell(1, 0, "12");  // below the range
+  Tab->ApplyEditedGroup(3);
+  ASSERT_EQ(F.Feedback.Messages.size(), 1u);
+  EXPECT_EQ(F.Feedback.Messages[0].Caption, F.Strings.Error(12));
+  EXPECT_EQ(F.Feedback.Messages[0].Text, F.Strings.Error(14));
+  EXPECT_EQ(Drawing().VELOCITY, 4500);
+  EXPECT_EQ(third.Cell(1, 0), Drawing().ParameterText(18));
+}
+
+TEST_F(SetupTab, ADownloadThatFailsLeavesAnEmptyTab) {
+  F.Sim.Instrument().SetCommandHandler(3, [](conduit::TSimulatedInstrument& d,
+                                             const std::uint8_t*) { d.Unplug(); });
+  Download();
+  ASSERT_FALSE(F.Feedback.Messages.empty());
+  EXPECT_EQ(F.Utf8(F.Feedback.Messages.back().Caption), "Ошибка передачи");
+  EXPECT_EQ(F.Utf8(F.Feedback.Messages.back().Text), "Сбой при приеме конфигураций");
+  EXPECT_EQ(Form->Configs.Source, kSourceNone);
+  EXPECT_EQ(Tab->CurrentConfiguration(), 0);
+  EXPECT_FALSE(Enabled("NextConfigAction"));
+}
+
+TEST_F(SetupTab, ConfigurationFilesLoadAndSave) {
+  Download();
+  const std::filesystem::path path = F.Data / "setups.ctf";
+  Form->Configs.Configurations[5]->CONFIGURATION_NAME = "FROM FILE    ";
+  Dialogs->Answer = path;
+  Form->Action("SaveConfigsAction")->trigger();
+  ASSERT_TRUE(std::filesystem::exists(path));
+  F.Feedback.Answers = {true};
+  Form->UnplugDevice();
+  EXPECT_EQ(Cell(Tab->Selector(), 0, 0), "");
+
+  Form->Action("LoadConfigsAction")->trigger();
+  EXPECT_EQ(Form->Configs.Source, kSourceFile);
+  EXPECT_EQ(Cell(Tab->Selector(), 4, 1).rfind("FROM FILE", 0), 0u);
+  EXPECT_EQ(Tab->CurrentConfiguration(), 1);
+  EXPECT_TRUE(Enabled("SaveConfigsAction"));
+  EXPECT_FALSE(Enabled("SetConfigsAction"));  // no instrument to take them
+
+  Dialogs->Answer = F.Data / "absent.ctf";
+  Form->Action("LoadConfigsAction")->trigger();
+  EXPECT_EQ(F.Feedback.Messages.back().Text, F.Strings.Error(28));
+}
+
+}  // namespace
+}  // namespace velt

@@ -1,0 +1,1040 @@
+#include <ui/SetupTabUnit.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QTableWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include <config/ConfigObject5_01ver_Unit.h>
+#include <config/Rounding.h>
+#include <records/RecordFilesUnit.h>
+#include <ui/Cp1251.h>
+#include <ui/EditStringParameterUnit.h>
+#include <ui/FileDialogsUnit.h>
+#include <ui/MemoTextLimiterUnit.h>
+#include <ui/ProgressFormUnit.h>
+#include <ui/TabSupportUnit.h>
+#include <ui/VELTMainFormUnit.h>
+
+namespace velt {
+namespace {
+
+constexpr double kPictureScale = 1.22;
+const QSize kPictureSurface(324, 241);
+constexpr int kSelectorRows = 99;
+constexpr int kResultGridRows = 8;
+constexpr int kCommentDisplayLines = 13;
+
+const char* const kTransferCaption = "Ошибка передачи";
+const char* const kTransferFailedText = "Сбой при приеме конфигураций";
+
+std::string Cp(const char* utf8) { return ToCp1251(QString::fromUtf8(utf8)); }
+
+constexpr TParameterGroup kGroupOf[4] = {TParameterGroup::First, TParameterGroup::Second,
+                                         TParameterGroup::Third, TParameterGroup::Fourth};
+
+}  // namespace
+
+bool ChangeMode(TBaseConfigCell& cell, TModeButton button) {
+  switch (button) {
+    case TModeButton::FirstStrobe:
+      cell.CURSOR_1_ENABLED = cell.CURSOR_1_ENABLED == 0 ? 1 : 0;
+      return false;
+    case TModeButton::SecondStrobe:
+      cell.CURSOR_2_ENABLED = cell.CURSOR_2_ENABLED == 0 ? 1 : 0;
+      return false;
+    case TModeButton::StrobeAlgorithm: {
+      // The two-strobe rules exist only on 5.01, in the full view, without
+      // radio frequency and DGS.
+      const bool four = dynamic_cast<const T5_01ConfigCell*>(&cell) != nullptr &&
+                        (cell.SCREEN_MODE == 1 || cell.SCREEN_MODE == 2) &&
+                        cell.SIGNAL_TYPE != 3 && cell.TVG_ENABLED != 2;
+      const int next = cell.STROBE_ALGORYTHM + 1;
+      cell.STROBE_ALGORYTHM = static_cast<std::uint8_t>(next >= (four ? 4 : 2) ? 0 : next);
+      return false;
+    }
+    case TModeButton::SignalType: {
+      int type = cell.SIGNAL_TYPE + 1;
+      if (type > 3) {
+        type = 0;
+      }
+      if (type == 2 && cell.SCREEN_MODE == 3) {
+        type = 3;
+      }
+      if (type == 3 && cell.TVG_ENABLED == 2) {
+        type = 0;
+      }
+      if ((type == 3 || type == 2) && cell.STROBE_ALGORYTHM > 1) {
+        type = 0;
+      }
+      cell.SIGNAL_TYPE = static_cast<std::uint8_t>(type);
+      return false;
+    }
+    case TModeButton::ScreenMode: {
+      std::uint16_t mode = cell.SCREEN_MODE == 1 ? 3 : 1;
+      if (mode == 3 &&
+          (cell.SIGNAL_TYPE == 2 || cell.STROBE_ALGORYTHM > 1 || cell.TVG_ENABLED == 2)) {
+        mode = 1;
+      }
+      cell.SCREEN_MODE = mode;
+      return false;
+    }
+    case TModeButton::TgvState: {
+      int state = cell.TVG_ENABLED + 1;
+      if (state > 2) {
+        state = 0;
+      }
+      if (state == 2 &&
+          (cell.SIGNAL_TYPE == 3 || cell.SCREEN_MODE == 3 || cell.STROBE_ALGORYTHM > 1)) {
+        state = 0;
+      }
+      cell.TVG_ENABLED = static_cast<std::uint8_t>(state);
+      if (state == 2) {
+        cell.SCREEN_UNITS = 2;
+        return true;
+      }
+      return false;
+    }
+  }
+  return false;
+}
+
+void TPictureLabel::mousePressEvent(QMouseEvent* event) {
+  if (OnPress) {
+    OnPress(event->position().toPoint());
+  }
+}
+
+void TPictureLabel::mouseMoveEvent(QMouseEvent* event) {
+  if (OnMove) {
+    OnMove(event->position().toPoint());
+  }
+}
+
+void TPictureLabel::mouseReleaseEvent(QMouseEvent*) {
+  if (OnRelease) {
+    OnRelease();
+  }
+}
+
+void TPictureLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+  // The second press of a double click is a press too.
+  if (OnPress) {
+    OnPress(event->position().toPoint());
+  }
+  if (OnDoubleClick) {
+    OnDoubleClick();
+  }
+}
+
+TSetupTab::TSetupTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(form) {
+  auto* layout = new QVBoxLayout(&page);
+  layout->setContentsMargins(4, 4, 4, 4);
+  auto* tools = new QToolBar(&page);
+  tools->setObjectName("ConfigsToolBar");
+  layout->addWidget(tools);
+
+  QAction* receive = MakeTabAction(Form, "ReceiveConfigsAction", 1, 113);
+  receive->setEnabled(false);
+  connect(receive, &QAction::triggered, this, &TSetupTab::Download);
+  QAction* upload = MakeTabAction(Form, "SetConfigsAction", 2, 114);
+  upload->setEnabled(false);
+  connect(upload, &QAction::triggered, this, &TSetupTab::Upload);
+  connect(MakeTabAction(Form, "LoadConfigsAction", 4, 115), &QAction::triggered, this,
+          &TSetupTab::Load);
+  connect(MakeTabAction(Form, "SaveConfigsAction", 5, 116), &QAction::triggered, this,
+          &TSetupTab::Save);
+  connect(MakeTabAction(Form, "FirstConfigAction", 6, 117), &QAction::triggered, this,
+          &TSetupTab::First);
+  connect(MakeTabAction(Form, "PrevConfigAction", 7, 118), &QAction::triggered, this,
+          &TSetupTab::Prev);
+  connect(MakeTabAction(Form, "NextConfigAction", 8, 119), &QAction::triggered, this,
+          &TSetupTab::Next);
+  connect(MakeTabAction(Form, "LastConfigAction", 9, 120), &QAction::triggered, this,
+          &TSetupTab::Last);
+  for (const char* name : {"ReceiveConfigsAction", "SetConfigsAction", "LoadConfigsAction",
+                           "SaveConfigsAction", "FirstConfigAction", "PrevConfigAction",
+                           "NextConfigAction", "LastConfigAction"}) {
+    tools->addAction(Form.findChild<QAction*>(name));
+  }
+  ReceiveButton = qobject_cast<QToolButton*>(tools->widgetForAction(receive));
+  UploadButton = qobject_cast<QToolButton*>(tools->widgetForAction(upload));
+  for (const char* name : {"SaveConfigsAction", "FirstConfigAction", "PrevConfigAction",
+                           "NextConfigAction", "LastConfigAction"}) {
+    Form.findChild<QAction*>(name)->setEnabled(false);
+  }
+
+  auto* modes = new QHBoxLayout;
+  static const char* const kModeNames[] = {"SetupTGVStateButton",    "SetupStrobeAlgButton",
+                                           "SetupScreenModeButton",  "SetupSignalTypeButton",
+                                           "SetupFirstStrobeButton", "SetupSecondStrobeButton"};
+  static const TModeButton kModeOf[] = {TModeButton::TgvState,   TModeButton::StrobeAlgorithm,
+                                        TModeButton::ScreenMode, TModeButton::SignalType,
+                                        TModeButton::FirstStrobe, TModeButton::SecondStrobe};
+  for (std::size_t i = 0; i < ModeButtons.size(); ++i) {
+    ModeButtons[i] = new QToolButton(&page);
+    ModeButtons[i]->setObjectName(kModeNames[i]);
+    ModeButtons[i]->setProperty("veltCtrlCue", true);
+    ModeButtons[i]->setAutoRaise(true);
+    ModeButtons[i]->setFocusPolicy(Qt::NoFocus);
+    const TModeButton button = kModeOf[i];
+    connect(ModeButtons[i], &QToolButton::clicked, this, [this, button] { PressMode(button); });
+    modes->addWidget(ModeButtons[i]);
+  }
+  modes->addStretch(1);
+
+  auto* body = new QHBoxLayout;
+  layout->addLayout(body, 1);
+  const auto header = [&page, this](std::size_t i) {
+    Headers[i] = new QLabel(&page);
+    QFont bold = Headers[i]->font();
+    bold.setBold(true);
+    Headers[i]->setFont(bold);
+    return Headers[i];
+  };
+
+  auto* left = new QVBoxLayout;
+  body->addLayout(left);
+  left->addWidget(header(0));
+  SelectorGrid = new QTableWidget(kSelectorRows, 3, &page);
+  SelectorGrid->setObjectName("ConfigSelectorStringGrid");
+  SelectorGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+  SelectorGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+  SelectorGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  SelectorGrid->verticalHeader()->hide();
+  SelectorGrid->verticalHeader()->setDefaultSectionSize(18);
+  SelectorGrid->setFixedWidth(230);
+  SelectorGrid->setColumnWidth(0, 34);
+  SelectorGrid->setColumnWidth(1, 150);
+  SelectorGrid->horizontalHeader()->setStretchLastSection(true);
+  SelectorGrid->installEventFilter(this);
+  SelectorGrid->viewport()->installEventFilter(this);
+  left->addWidget(SelectorGrid, 1);
+  connect(SelectorGrid, &QTableWidget::currentCellChanged, this,
+          [this](int row, int, int, int) {
+            if (Filling || row < 0 || Form.Progress.Visible()) {
+              return;
+            }
+            const int c = row + 1;
+            if (c != Form.SelectedConfiguration && DrawingConfiguration() != nullptr) {
+              ShowConfiguration(c);
+            }
+          });
+  connect(SelectorGrid, &QTableWidget::cellDoubleClicked, this,
+          [this](int row, int column) { DoubleClick(column, row + 1); });
+  connect(SelectorGrid->horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,
+          [this](int column) { DoubleClick(column, 0); });
+
+  auto* middle = new QVBoxLayout;
+  body->addLayout(middle);
+  CaptionPanel = new QLabel(&page);
+  CaptionPanel->setObjectName("ConfigDetailsCaptionPanel");
+  CaptionPanel->setFrameShape(QFrame::Panel);
+  CaptionPanel->setFrameShadow(QFrame::Sunken);
+  middle->addWidget(CaptionPanel);
+  middle->addLayout(modes);
+  middle->addWidget(header(1));
+  PictureLabel = new TPictureLabel(&page);
+  PictureLabel->setObjectName("SignalConfigDetailsImage");
+  PictureLabel->setFixedSize(kPictureSurface);
+  PictureLabel->setMouseTracking(true);
+  PictureLabel->setContextMenuPolicy(Qt::CustomContextMenu);
+  middle->addWidget(PictureLabel);
+  Surface = std::make_unique<TLabelSurface>(*PictureLabel, kPictureSurface);
+  PictureMouse = std::make_unique<TSetupPictureMouse>(static_cast<ISetupPictureHost&>(*this));
+  PictureLabel->OnPress = [this](QPoint p) { PictureMouse->MouseDown(p.x(), p.y()); };
+  PictureLabel->OnMove = [this](QPoint p) {
+    PictureMouse->MouseMove(p.x(), p.y(), kPictureSurface.width(), kPictureSurface.height());
+  };
+  PictureLabel->OnRelease = [this] { PictureMouse->MouseUp(); };
+  PictureLabel->OnDoubleClick = [this] { PictureMouse->DoubleClick(); };
+
+  auto* menu = new QMenu(PictureLabel);
+  const auto item = [menu, this](const char* name, void (TSetupTab::*slot)()) {
+    QAction* action = menu->addAction(QString());
+    action->setObjectName(name);
+    connect(action, &QAction::triggered, this, slot);
+    return action;
+  };
+  item("CopyConfigAction", &TSetupTab::Copy)->setEnabled(false);
+  item("PasteConfigAction", &TSetupTab::Paste)->setEnabled(false);
+  item("CopyConfigImageMenuItem", &TSetupTab::CopyImage);
+  item("CopyConfigDataMenuItem", &TSetupTab::CopyData);
+  connect(PictureLabel, &QLabel::customContextMenuRequested, menu,
+          [this, menu](QPoint at) { menu->popup(PictureLabel->mapToGlobal(at)); });
+
+  auto* grids = new QHBoxLayout;
+  middle->addLayout(grids);
+  auto* results = new QVBoxLayout;
+  grids->addLayout(results);
+  results->addWidget(header(2));
+  ResultsGrid = std::make_unique<TTableGrid>(
+      *MakeParameterTable(&page, "ResultParamsConfigDetailsStringGrid", kResultGridRows));
+  results->addWidget(&ResultsGrid->Widget());
+  auto* conditions = new QVBoxLayout;
+  grids->addLayout(conditions);
+  conditions->addWidget(header(3));
+  ConditionsGrid = std::make_unique<TTableGrid>(
+      *MakeParameterTable(&page, "ResultConditionsConfigDetailsStringGrid", kResultGridRows));
+  conditions->addWidget(&ConditionsGrid->Widget());
+  middle->addStretch(1);
+
+  const auto format = [this] { return Form.Configs.NumberFormat; };
+  const auto editable = [this, &format](TTableGrid& grid, int group) {
+    auto* delegate = new TValueCellDelegate(
+        grid, format, [this, group] { ApplyEditedGroup(group); }, &grid.Widget());
+    MakeValueColumnEditable(grid, delegate);
+  };
+  editable(*ConditionsGrid, 0);
+
+  auto* right = new QVBoxLayout;
+  body->addLayout(right);
+  right->addWidget(header(4));
+  static const char* const kGroupNames[] = {
+      "FistParamsGroupConfigsStringGrid", "SecondParamsGroupConfigsStringGrid",
+      "ThirdParamsGroupConfigsStringGrid", "FourthParamsGroupConfigsStringGrid"};
+  static const int kGroupRows[] = {5, 5, 4, 5};
+  for (std::size_t g = 0; g < Groups.size(); ++g) {
+    right->addWidget(header(5 + g));
+    Groups[g] = std::make_unique<TTableGrid>(
+        *MakeParameterTable(&page, kGroupNames[g], kGroupRows[g]));
+    editable(*Groups[g], static_cast<int>(g) + 1);
+    right->addWidget(&Groups[g]->Widget());
+    if (g == 2) {
+      ScaleX = new QComboBox(&page);
+      ScaleX->setObjectName("ScaleXConfigsComboBox");
+      right->addWidget(ScaleX);
+      Scale = std::make_unique<TComboScale>(*ScaleX);
+      connect(ScaleX, &QComboBox::activated, this, [this](int) { ScaleChanged(); });
+    }
+  }
+  auto* commentsHeader = new QLabel(&page);
+  commentsHeader->setObjectName("ConfigCommentsHeader");
+  right->addWidget(commentsHeader);
+  CommentsMemo = new QPlainTextEdit(&page);
+  CommentsMemo->setObjectName("CommentsConfigDetailsMemo");
+  CommentsMemo->setFixedHeight(80);
+  right->addWidget(CommentsMemo);
+  right->addStretch(1);
+  Limiter = new TMemoTextLimiter(*CommentsMemo, 0, kCommentDisplayLines, 0, Form.Feedback);
+  CommentsMemo->installEventFilter(this);
+  ShowModeIndicators(ModeButtons, nullptr);
+}
+
+TSetupTab::~TSetupTab() = default;
+
+void TSetupTab::LoadTexts() {
+  const TLocalStrings& s = Form.Strings;
+  const auto caption = [&s](int n) {
+    return FromCp1251(s.Caption(static_cast<std::uint16_t>(n)));
+  };
+  Headers[0]->setText(caption(30));
+  Headers[1]->setText(caption(32));
+  Headers[2]->setText(caption(34));
+  Headers[3]->setText(caption(35));
+  Headers[4]->setText(caption(36));
+  for (int g = 0; g < 4; ++g) {
+    Headers[static_cast<std::size_t>(5 + g)]->setText(caption(37 + g));
+  }
+  if (auto* comments = Form.findChild<QLabel*>("ConfigCommentsHeader")) {
+    comments->setText(caption(33));
+  }
+  SelectorGrid->setHorizontalHeaderLabels({caption(26), caption(41), QStringLiteral(" !")});
+  PictureLabel->findChild<QAction*>("CopyConfigAction")->setText(caption(108));
+  PictureLabel->findChild<QAction*>("PasteConfigAction")->setText(caption(109));
+  PictureLabel->findChild<QAction*>("CopyConfigImageMenuItem")->setText(caption(110));
+  PictureLabel->findChild<QAction*>("CopyConfigDataMenuItem")->setText(caption(111));
+  LoadTabActionTexts(Form, s);
+  if (QAction* unplug = Form.findChild<QAction*>("UnplugDeviceAction")) {
+    unplug->setToolTip(QStringLiteral("<B>F3 </B>") + FromCp1251(s.Value(156)));
+  }
+  for (int row = 0; row < kResultGridRows; ++row) {
+    ResultsGrid->SetCell(0, row, s.Value(static_cast<std::uint16_t>(4 + row)));
+  }
+  FillGroupCaptions(s, TParameterGroup::Conditions, *ConditionsGrid);
+  for (int g = 0; g < 4; ++g) {
+    FillGroupCaptions(s, kGroupOf[g], *Groups[static_cast<std::size_t>(g)]);
+  }
+  Clear();
+}
+
+int TSetupTab::CurrentConfiguration() const { return Form.SelectedConfiguration; }
+
+TBaseConfigCell* TSetupTab::DrawingConfiguration() const {
+  return Form.Configs.DrawingRecord ? Form.Configs.DrawingRecord->Configuration() : nullptr;
+}
+
+std::array<int, 6> TSetupTab::ModeIndicators() const { return ShownModeIndicators(ModeButtons); }
+
+bool TSetupTab::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == CommentsMemo) {
+    if (event->type() == QEvent::FocusOut && DrawingConfiguration() == nullptr) {
+      CommentsMemo->clear();
+    }
+  } else if (watched == SelectorGrid || watched == SelectorGrid->viewport()) {
+    // Ctrl keys belong to the mode and gain buttons; the wheel does nothing.
+    if (event->type() == QEvent::KeyPress &&
+        (static_cast<QKeyEvent*>(event)->modifiers() & Qt::ControlModifier)) {
+      return true;
+    }
+    if (event->type() == QEvent::Wheel) {
+      return true;
+    }
+    if (event->type() == QEvent::FocusIn) {
+      FillGroups();  // edits not applied are dropped
+    }
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+void TSetupTab::StoreComments() {
+  TBaseConfigCell* cell = DrawingConfiguration();
+  if (cell == nullptr) {
+    return;
+  }
+  cell->Comments.clear();
+  const QString text = CommentsMemo->toPlainText();
+  if (text.isEmpty()) {
+    return;
+  }
+  for (const QString& line : text.split(QLatin1Char('\n'))) {
+    cell->Comments.push_back(ToCp1251(line));
+  }
+}
+
+void TSetupTab::FillSelector() {
+  Filling = true;
+  const TUSBConfigsBlock& configs = Form.Configs;
+  for (int r = 1; r <= kSelectorRows; ++r) {
+    const bool held = static_cast<std::size_t>(r) < configs.Configurations.size() &&
+                      configs.Configurations[static_cast<std::size_t>(r)];
+    const QString name =
+        held ? FromCp1251(configs.Configurations[static_cast<std::size_t>(r)]->CONFIGURATION_NAME)
+             : QString();
+    const bool changed = held && configs.ChangedFlags[static_cast<std::size_t>(r)];
+    const QString texts[3] = {held ? QString::number(r) : QString(), name,
+                              changed ? QStringLiteral("*") : QString()};
+    for (int c = 0; c < 3; ++c) {
+      SelectorGrid->setItem(r - 1, c, new QTableWidgetItem(texts[c]));
+    }
+  }
+  Filling = false;
+}
+
+void TSetupTab::SelectRow(int row, bool toTop) {
+  Filling = true;
+  if (row >= 1 && row <= kSelectorRows) {
+    SelectorGrid->setCurrentCell(row - 1, 1);
+    SelectorGrid->selectRow(row - 1);
+  }
+  if (toTop) {
+    SelectorGrid->scrollToTop();
+  }
+  Filling = false;
+}
+
+void TSetupTab::SetRowMark(int row) {
+  const TUSBConfigsBlock& configs = Form.Configs;
+  if (row < 1 || row > kSelectorRows || static_cast<std::size_t>(row) >= configs.ChangedFlags.size()) {
+    return;
+  }
+  if (QTableWidgetItem* mark = SelectorGrid->item(row - 1, 2)) {
+    mark->setText(configs.ChangedFlags[static_cast<std::size_t>(row)] ? QStringLiteral("*")
+                                                                       : QString());
+  }
+}
+
+void TSetupTab::ShowIndicators() {
+  ShowModeIndicators(ModeButtons, DrawingConfiguration());
+  if (Form.ShowModeIndicatorsOnline) {
+    Form.ShowModeIndicatorsOnline();
+  }
+}
+
+void TSetupTab::FillGroupAt(int group) {
+  const TDataCell& drawing = *Form.Configs.DrawingRecord;
+  if (group == 3) {
+    if (const TBaseConfigCell* cell = drawing.Configuration()) {
+      cell->FillParameterList(*Scale, kScaleParameter);
+    }
+    FillThirdGroup(drawing, *Groups[2], *Scale);
+  } else {
+    FillGroup(drawing, kGroupOf[group - 1], *Groups[static_cast<std::size_t>(group - 1)]);
+  }
+}
+
+void TSetupTab::FillGroups() {
+  if (!Form.Configs.DrawingRecord) {
+    return;
+  }
+  for (int g = 1; g <= 4; ++g) {
+    FillGroupAt(g);
+  }
+}
+
+void TSetupTab::SetCaption(int c, int spaces) {
+  const TBaseConfigCell* cell = DrawingConfiguration();
+  const TLocalStrings& s = Form.Strings;
+  QString text = FromCp1251(s.Caption(31)) + QString::number(c) + QString(spaces, QLatin1Char(' '));
+  if (spaces == 14) {
+    text += FromCp1251(s.Caption(158)) + QStringLiteral(":   ");
+  }
+  if (cell != nullptr) {
+    text += FromCp1251(cell->CONFIGURATION_NAME);
+  }
+  CaptionPanel->setText(text);
+}
+
+void TSetupTab::RefreshConditionsAndResults() {
+  TDataCell& drawing = *Form.Configs.DrawingRecord;
+  FillResultsGrid(drawing, *ResultsGrid, true);
+  FillConditionsGrid(drawing, *ConditionsGrid, *ResultsGrid);
+}
+
+void TSetupTab::RefreshResultGrid() {
+  FillResultsGrid(*Form.Configs.DrawingRecord, *ResultsGrid, true);
+}
+
+void TSetupTab::Redraw() {
+  DrawSignalView(*Form.Configs.DrawingRecord, *Surface, false, kPictureScale, 1, 1, 1,
+                 Form.ScreenScheme);
+}
+
+void TSetupTab::ShowDrawingRecord() {
+  if (!Form.Configs.DrawingRecord) {
+    return;
+  }
+  ShowIndicators();
+  RefreshConditionsAndResults();
+  FillGroups();
+  Redraw();
+}
+
+TDataCell* TSetupTab::DrawingRecord() { return Form.Configs.DrawingRecord.get(); }
+
+bool TSetupTab::HasCurrentConfiguration() const { return Form.SelectedConfiguration != 0; }
+
+void TSetupTab::WriteWorkingConfiguration() { WriteConfigurationZero(); }
+
+void TSetupTab::MarkChanged() {
+  TBaseConfigCell* cell = DrawingConfiguration();
+  TUSBConfigsBlock& configs = Form.Configs;
+  if (cell == nullptr || cell->CONFIGURATION_NO >= configs.ChangedFlags.size()) {
+    return;
+  }
+  configs.ChangedFlags[cell->CONFIGURATION_NO] = true;
+  SetRowMark(cell->CONFIGURATION_NO);
+}
+
+void TSetupTab::SetCursorShape(TMouseCursorShape shape) {
+  switch (shape) {
+    case TMouseCursorShape::SizeAll:
+      PictureLabel->setCursor(Qt::SizeAllCursor);
+      break;
+    case TMouseCursorShape::HorizontalSplit:
+      PictureLabel->setCursor(Qt::SplitHCursor);
+      break;
+    case TMouseCursorShape::VerticalSplit:
+      PictureLabel->setCursor(Qt::SplitVCursor);
+      break;
+    case TMouseCursorShape::Hand:
+      PictureLabel->setCursor(Qt::PointingHandCursor);
+      break;
+    case TMouseCursorShape::Default:
+      PictureLabel->unsetCursor();
+      break;
+  }
+}
+
+// Sends the drawing configuration to the instrument as configuration 0;
+// the online acquisition and the upload follow whether that worked.
+bool TSetupTab::WriteConfigurationZero() {
+  TBaseConfigCell* cell = DrawingConfiguration();
+  TInstrumentConnection& connection = Form.Connection;
+  QAction* upload = Form.findChild<QAction*>("SetConfigsAction");
+  if (cell == nullptr || !connection.WriteConfiguration(*cell, 0)) {
+    Form.OnlineReceiveTimer.stop();
+    upload->setEnabled(false);
+    return false;
+  }
+  const TUSBConfigsBlock& configs = Form.Configs;
+  if (cell->REFRESH_RATE != 0) {
+    Form.OnlineReceiveTimer.setInterval(RndTo<int>(1000.0 / cell->REFRESH_RATE));
+  }
+  const bool connected = connection.State.Connected;
+  if (connected) {
+    Form.OnlineReceiveTimer.start();
+  }
+  upload->setEnabled(connected &&
+                     (configs.Source == kSourceInstrument ||
+                      (configs.Source == kSourceFile && configs.Count > 0 &&
+                       connection.State.ConfigLocalVersion == configs.ConfigLocalVersion)));
+  Form.Configs.DrawingRecord->ResetAveraging();
+  return true;
+}
+
+void TSetupTab::ShowConfiguration(int c) {
+  TUSBConfigsBlock& configs = Form.Configs;
+  if ((configs.Source != kSourceInstrument && configs.Source != kSourceFile) || c < 1 ||
+      static_cast<std::size_t>(c) >= configs.Configurations.size() ||
+      !configs.Configurations[static_cast<std::size_t>(c)]) {
+    return;
+  }
+  if (Previous != 0) {
+    StoreComments();
+  }
+  Previous = Form.SelectedConfiguration;
+  Form.SelectedConfiguration = static_cast<std::uint16_t>(c);
+  TBaseConfigCell& cell = *configs.Configurations[static_cast<std::size_t>(c)];
+  configs.DrawingRecord->Refer(&cell);
+  QStringList lines;
+  for (const std::string& line : cell.Comments) {
+    lines.push_back(FromCp1251(line));
+  }
+  CommentsMemo->setPlainText(lines.join(QLatin1Char('\n')));
+  SetCaption(c, 14);
+  ShowIndicators();
+  RefreshConditionsAndResults();
+  FillGroups();
+  RefreshNavigation();
+  Redraw();
+  WriteConfigurationZero();
+  if (configs.Source == kSourceInstrument) {
+    ResetDragState(*configs.DrawingRecord);
+    PictureLabel->findChild<QAction*>("CopyConfigAction")->setEnabled(true);
+  }
+}
+
+void TSetupTab::RefreshNavigation() {
+  const int c = Form.SelectedConfiguration;
+  const int count = Form.Configs.Count;
+  const bool back = c > 1;
+  const bool forward = c != 0 && (c == 1 || c + 1 != count);
+  Form.findChild<QAction*>("FirstConfigAction")->setEnabled(back);
+  Form.findChild<QAction*>("PrevConfigAction")->setEnabled(back);
+  Form.findChild<QAction*>("NextConfigAction")->setEnabled(forward);
+  Form.findChild<QAction*>("LastConfigAction")->setEnabled(forward);
+}
+
+void TSetupTab::PrepareEditorsFor(const TBaseConfigCell& cell) {
+  TEditableGrids grids;
+  grids.SetupGroups[0] = ConditionsGrid.get();
+  for (int g = 0; g < 4; ++g) {
+    grids.SetupGroups[g + 1] = Groups[static_cast<std::size_t>(g)].get();
+  }
+  grids.Scale = Scale.get();
+  PrepareEditors(cell, grids);
+}
+
+std::string TSetupTab::Filter() const {
+  return ToCp1251(FromCp1251(Form.Strings.Value(66)) + QStringLiteral("(*.ctf)|*.ctf"));
+}
+
+void TSetupTab::Download() {
+  TUSBConfigsBlock& configs = Form.Configs;
+  TInstrumentConnection& connection = Form.Connection;
+  Form.SetToolButtonBusy(true, ReceiveButton);
+  SelectRow(1, true);
+  ClearSignalView(*Surface);
+  PictureLabel->findChild<QAction*>("CopyConfigAction")->setEnabled(false);
+  PictureLabel->findChild<QAction*>("PasteConfigAction")->setEnabled(false);
+  if (connection.DownloadAllConfigurations(configs)) {
+    configs.Source = kSourceInstrument;
+    FillSelector();
+    CommentsMemo->clear();
+    Form.SelectedConfiguration = 1;
+    Previous = 1;
+    if (!configs.Configurations.empty() && configs.Configurations[0]) {
+      PrepareEditorsFor(*configs.Configurations[0]);
+    }
+    ShowConfiguration(1);
+    SelectRow(1, true);
+    configs.FileName = connection.State.StateText;
+    if (connection.State.DeviceType == 2) {
+      connection.SetClock();
+    }
+  } else {
+    configs.Source = kSourceNone;
+    Form.SelectedConfiguration = 0;
+    Previous = 0;
+    Form.Feedback.ShowMessage(Cp(kTransferCaption), Cp(kTransferFailedText),
+                              TMessageIcon::Error);
+    configs.FileName.clear();
+  }
+  Form.RefreshStatusPanel0();
+  Form.RefreshEnabledStates();
+  if (configs.DrawingRecord) {
+    ResetDragState(*configs.DrawingRecord);
+  }
+  RefreshNavigation();
+  Form.RefreshStatusBar();
+  Form.SetToolButtonBusy(false, ReceiveButton);
+}
+
+void TSetupTab::Upload() {
+  TUSBConfigsBlock& configs = Form.Configs;
+  TInstrumentConnection& connection = Form.Connection;
+  const TLocalStrings& s = Form.Strings;
+  Form.SetToolButtonBusy(true, UploadButton);
+  int changed = 0;
+  for (std::size_t n = 0; n < configs.ChangedFlags.size() && n < kConfigurationSlots; ++n) {
+    changed += configs.ChangedFlags[n] ? 1 : 0;
+  }
+  if (changed != 0 &&
+      !Form.Feedback.AskYesNo(s.Error(4), s.Error(18) + std::to_string(changed) + s.Error(19),
+                              TMessageIcon::Warning)) {
+    Form.SetToolButtonBusy(false, UploadButton);
+    return;
+  }
+  const bool running = Form.OnlineReceiveTimer.isActive();
+  Form.OnlineReceiveTimer.stop();
+  if (connection.UploadChangedConfigurations(configs)) {
+    if (connection.State.DeviceType == 2) {
+      connection.SetClock();
+    }
+    FillSelector();
+  } else {
+    Form.Feedback.ShowMessage(s.Error(4), s.Error(16), TMessageIcon::Error);
+  }
+  if (running) {
+    Form.OnlineReceiveTimer.start();
+  }
+  Form.SetToolButtonBusy(false, UploadButton);
+}
+
+void TSetupTab::Load() {
+  TUSBConfigsBlock& configs = Form.Configs;
+  const TLocalStrings& s = Form.Strings;
+  SelectRow(1, true);
+  ClearSignalView(*Surface);
+  const std::optional<std::filesystem::path> path = Form.FileDialogs().ChooseOpen(
+      {FromCp1251(s.Caption(55)), FromCp1251(Filter()), QStringLiteral("ctf")});
+  if (!path) {
+    return;
+  }
+  std::error_code ignored;
+  if (!std::filesystem::is_regular_file(*path, ignored)) {
+    Form.Feedback.ShowMessage(s.Error(9), s.Error(28), TMessageIcon::Error);
+    return;
+  }
+  configs.Source = kSourceFile;
+  PictureLabel->findChild<QAction*>("CopyConfigAction")->setEnabled(false);
+  PictureLabel->findChild<QAction*>("PasteConfigAction")->setEnabled(false);
+  if (LoadConfigurationFile(configs, *path).Ok) {
+    CommentsMemo->clear();
+    FillSelector();
+    Form.findChild<QAction*>("SaveConfigsAction")->setEnabled(true);
+    Form.SelectedConfiguration = 1;
+    Previous = 0;
+    if (configs.Configurations.size() > 1 && configs.Configurations[1]) {
+      PrepareEditorsFor(*configs.Configurations[1]);
+    }
+    ShowConfiguration(1);
+    SelectRow(1, true);
+    Form.findChild<QAction*>("SetConfigsAction")->setEnabled(Form.Connection.State.Connected);
+  } else {
+    configs.Source = kSourceNone;
+    Form.SelectedConfiguration = 0;
+    Previous = 0;
+    Form.Feedback.ShowMessage(s.Error(9), s.Error(25), TMessageIcon::Error);
+    configs.FileName.clear();
+    Form.findChild<QAction*>("SetConfigsAction")->setEnabled(false);
+    Form.findChild<QAction*>("SaveConfigsAction")->setEnabled(false);
+  }
+  RefreshNavigation();
+  Form.RefreshStatusBar();
+}
+
+void TSetupTab::Save() {
+  const TLocalStrings& s = Form.Strings;
+  StoreComments();
+  const std::optional<std::filesystem::path> path = Form.FileDialogs().ChooseSave(
+      {FromCp1251(s.Caption(53)), FromCp1251(Filter()), QStringLiteral("ctf")});
+  if (!path) {
+    return;
+  }
+  std::error_code ignored;
+  if (std::filesystem::exists(*path, ignored) &&
+      !Form.Feedback.AskYesNo(s.Error(9), s.Error(8), TMessageIcon::Warning)) {
+    return;
+  }
+  if (!SaveConfigurationFile(Form.Configs, *path).Ok) {
+    Form.Feedback.ShowMessage(s.Error(9), s.Error(11), TMessageIcon::Error);
+  }
+}
+
+void TSetupTab::First() {
+  if (Form.SelectedConfiguration <= 1) {
+    return;
+  }
+  SelectRow(1, true);
+  ShowConfiguration(1);
+}
+
+void TSetupTab::Prev() {
+  const int c = Form.SelectedConfiguration;
+  if (c <= 1) {
+    return;
+  }
+  SelectRow(c - 1, false);
+  ShowConfiguration(c - 1);
+}
+
+void TSetupTab::Next() {
+  const int c = Form.SelectedConfiguration;
+  if (c == 0 || c >= Form.Configs.Count - 1) {
+    return;
+  }
+  SelectRow(c + 1, false);
+  ShowConfiguration(c + 1);
+}
+
+void TSetupTab::Last() {
+  const int c = Form.SelectedConfiguration;
+  const int last = Form.Configs.Count - 1;
+  if (c == 0 || c >= last) {
+    return;
+  }
+  SelectRow(last, false);
+  ShowConfiguration(last);
+}
+
+void TSetupTab::Copy() {
+  if (Form.SelectedConfiguration == 0) {
+    return;
+  }
+  Source = Form.SelectedConfiguration;
+  PictureLabel->findChild<QAction*>("PasteConfigAction")->setEnabled(true);
+}
+
+void TSetupTab::Paste() {
+  const int c = Form.SelectedConfiguration;
+  TUSBConfigsBlock& configs = Form.Configs;
+  if (c == 0 || Source == 0 || Source == c ||
+      static_cast<std::size_t>(std::max(c, Source)) >= configs.Configurations.size()) {
+    return;
+  }
+  TBaseConfigCell& target = *configs.Configurations[static_cast<std::size_t>(c)];
+  const std::uint16_t number = target.CONFIGURATION_NO;
+  target.Assign(configs.Configurations[static_cast<std::size_t>(Source)].get());
+  target.CONFIGURATION_NO = number;
+  ShowConfiguration(c);
+  MarkChanged();
+  if (QTableWidgetItem* name = SelectorGrid->item(c - 1, 1)) {
+    name->setText(FromCp1251(target.CONFIGURATION_NAME));
+  }
+  SetCaption(c, 14);
+}
+
+void TSetupTab::PressMode(TModeButton button) {
+  TBaseConfigCell* cell = DrawingConfiguration();
+  if (cell == nullptr) {
+    return;
+  }
+  const bool thirdAnew = ChangeMode(*cell, button);
+  if (thirdAnew) {
+    FillGroupAt(3);
+  }
+  if (button == TModeButton::SignalType || button == TModeButton::TgvState) {
+    RefreshConditionsAndResults();
+  }
+  if (Form.ShowOnlineGroups) {
+    Form.ShowOnlineGroups();
+  }
+  ShowIndicators();
+  Redraw();
+  WriteConfigurationZero();
+  MarkChanged();
+}
+
+void TSetupTab::DoubleClick(int column, int row) {
+  TBaseConfigCell* cell = DrawingConfiguration();
+  TUSBConfigsBlock& configs = Form.Configs;
+  if (Form.Progress.Visible() || cell == nullptr) {
+    return;
+  }
+  if (row > 0 && column == 1) {
+    TEditStrParForm* editor = Form.NameEditor();
+    if (editor == nullptr) {
+      return;
+    }
+    const std::string name = editor->EditName(*cell);
+    if (name != cell->CONFIGURATION_NAME) {
+      MarkChanged();
+      cell->CONFIGURATION_NAME = name;
+      WriteConfigurationZero();
+    }
+    if (QTableWidgetItem* item = SelectorGrid->item(row - 1, 1)) {
+      item->setText(FromCp1251(cell->CONFIGURATION_NAME));
+    }
+    SelectRow(row, false);
+    SetCaption(cell->CONFIGURATION_NO, 11);
+    return;
+  }
+  if (column != 2) {
+    return;
+  }
+  if (row > 0) {
+    if (static_cast<std::size_t>(row) >= configs.ChangedFlags.size()) {
+      return;
+    }
+    configs.ChangedFlags[static_cast<std::size_t>(row)] =
+        !configs.ChangedFlags[static_cast<std::size_t>(row)];
+    SetRowMark(row);
+    if (configs.ChangedFlags[static_cast<std::size_t>(row)]) {
+      WriteConfigurationZero();
+    }
+    return;
+  }
+  if (configs.ChangedFlags.size() < 2) {
+    return;
+  }
+  const bool mark = !configs.ChangedFlags[1];
+  for (int n = 1; n < configs.Count && static_cast<std::size_t>(n) < configs.ChangedFlags.size();
+       ++n) {
+    configs.ChangedFlags[static_cast<std::size_t>(n)] = mark;
+    SetRowMark(n);
+  }
+  if (mark) {
+    WriteConfigurationZero();
+  }
+}
+
+void TSetupTab::ApplyEditedGroup(int group) {
+  TDataCell& drawing = *Form.Configs.DrawingRecord;
+  TBaseConfigCell* cell = drawing.Configuration();
+  if (cell == nullptr) {
+    return;
+  }
+  bool accepted = false;
+  if (group == 0) {
+    accepted = ApplyGroup(drawing, TParameterGroup::Conditions, *ConditionsGrid);
+  } else if (group == 3) {
+    accepted = ApplyGroup(drawing, TParameterGroup::Third, *Groups[2], Scale.get());
+  } else {
+    accepted = ApplyGroup(drawing, kGroupOf[group - 1], *Groups[static_cast<std::size_t>(group - 1)]);
+  }
+  if (!accepted) {
+    const TLocalStrings& s = Form.Strings;
+    Form.Feedback.ShowMessage(s.Error(12), s.Error(14), TMessageIcon::Error);
+    if (group == 0) {
+      RefreshConditionsAndResults();
+    } else {
+      FillGroupAt(group);
+    }
+    return;
+  }
+  switch (group) {
+    case 0:
+      RefreshConditionsAndResults();
+      Redraw();
+      WriteConfigurationZero();
+      ShowIndicators();
+      MarkChanged();
+      break;
+    case 1:
+      MarkChanged();
+      cell->UpdateMillimetreGrid();
+      cell->UpdateDepthGrid();
+      RefreshConditionsAndResults();
+      Redraw();
+      WriteConfigurationZero();
+      break;
+    case 2:
+      MarkChanged();
+      RefreshResultGrid();
+      Redraw();
+      WriteConfigurationZero();
+      break;
+    case 3:
+      Redraw();
+      WriteConfigurationZero();
+      MarkChanged();
+      RefreshResultGrid();
+      break;
+    default:
+      Redraw();
+      WriteConfigurationZero();
+      MarkChanged();
+      break;
+  }
+}
+
+void TSetupTab::ScaleChanged() {
+  TDataCell& drawing = *Form.Configs.DrawingRecord;
+  if (drawing.Configuration() == nullptr) {
+    return;
+  }
+  if (ApplyGroup(drawing, TParameterGroup::Third, *Groups[2], Scale.get())) {
+    WriteConfigurationZero();
+    MarkChanged();
+    RefreshResultGrid();
+    Redraw();
+  } else {
+    const TLocalStrings& s = Form.Strings;
+    Form.Feedback.ShowMessage(s.Error(12), s.Error(14), TMessageIcon::Error);
+    FillGroupAt(3);
+  }
+}
+
+void TSetupTab::CopyImage() {
+  TDataCell& drawing = *Form.Configs.DrawingRecord;
+  if (drawing.Configuration() != nullptr && drawing.SamplesQuantity != 0) {
+    DrawSignalView(drawing, *Surface, true, kPictureScale, 1, 1, 1, Form.ScreenScheme);
+  }
+}
+
+void TSetupTab::CopyData() {
+  const TDataCell& drawing = *Form.Configs.DrawingRecord;
+  if (drawing.Configuration() != nullptr && drawing.SamplesQuantity != 0) {
+    QApplication::clipboard()->setText(FromCp1251(drawing.AScanText()));
+  }
+}
+
+void TSetupTab::Clear() {
+  Filling = true;
+  for (int r = 0; r < kSelectorRows; ++r) {
+    for (int c = 0; c < 3; ++c) {
+      SelectorGrid->setItem(r, c, new QTableWidgetItem(QString()));
+    }
+  }
+  Filling = false;
+  Previous = 0;
+  Source = 0;
+  ClearSignalView(*Surface);
+  CaptionPanel->setText(FromCp1251(Form.Strings.Caption(31)));
+  CommentsMemo->clear();
+  PictureLabel->findChild<QAction*>("CopyConfigAction")->setEnabled(false);
+  PictureLabel->findChild<QAction*>("PasteConfigAction")->setEnabled(false);
+  TDataCell empty;
+  FillResultsGrid(empty, *ResultsGrid, true);
+  FillConditionsGrid(empty, *ConditionsGrid, *ResultsGrid);
+  for (int g = 0; g < 4; ++g) {
+    FillGroup(empty, kGroupOf[g], *Groups[static_cast<std::size_t>(g)]);
+  }
+  ShowModeIndicators(ModeButtons, nullptr);
+  RefreshNavigation();
+}
+
+void TSetupTab::Shown() {
+  if (Form.Configs.DrawingRecord) {
+    ResetDragState(*Form.Configs.DrawingRecord);
+  }
+  Form.RefreshStatusBar();
+  if (const int c = Form.SelectedConfiguration; c != 0) {
+    ShowConfiguration(c);  // shown again, and sent again
+  }
+}
+
+}  // namespace velt

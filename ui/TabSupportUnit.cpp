@@ -1,0 +1,155 @@
+#include <ui/TabSupportUnit.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
+#include <QTableWidget>
+#include <QToolButton>
+
+#include <records/ParameterGridsUnit.h>
+#include <ui/Cp1251.h>
+
+namespace velt {
+namespace {
+
+// A mode indicator's picture: its image index, drawn small.
+QIcon IndicatorIcon(int index) {
+  QPixmap pixmap(24, 20);
+  pixmap.fill(QColor(0xD4, 0xD0, 0xC8));
+  QPainter painter(&pixmap);
+  painter.drawRect(0, 0, 23, 19);
+  painter.drawText(pixmap.rect(), Qt::AlignCenter, QString::number(index));
+  return QIcon(pixmap);
+}
+
+}  // namespace
+
+QAction* MakeTabAction(QWidget& form, const char* name, int key, int hint) {
+  auto* action = new QAction(&form);
+  action->setObjectName(name);
+  action->setProperty("veltKey", key);
+  action->setProperty("veltHint", hint);
+  form.addAction(action);
+  return action;
+}
+
+void LoadTabActionTexts(QWidget& form, const TLocalStrings& strings) {
+  for (QAction* action : form.findChildren<QAction*>(QString(), Qt::FindDirectChildrenOnly)) {
+    const QVariant hint = action->property("veltHint");
+    const QVariant key = action->property("veltKey");
+    if (!hint.isValid() || !key.isValid()) {
+      continue;
+    }
+    const QString text = FromCp1251(strings.Value(static_cast<std::uint16_t>(hint.toInt())));
+    const QString keyName = QStringLiteral("F%1").arg(key.toInt());
+    action->setText(keyName + QLatin1Char(' ') + text.section(QLatin1Char(' '), 0, 0));
+    action->setToolTip(QStringLiteral("<B>") + keyName + QStringLiteral(" </B>") + text);
+  }
+}
+
+std::array<int, 6> ModeIndicatorIndices(const TBaseConfigCell* cell) {
+  if (cell == nullptr) {
+    return {-1, -1, -1, -1, -1, -1};
+  }
+  return {cell->TVG_ENABLED + 17,   cell->STROBE_ALGORYTHM + 13, cell->SCREEN_MODE + 7,
+          cell->SIGNAL_TYPE + 4,    cell->CURSOR_1_ENABLED + 0,  cell->CURSOR_2_ENABLED + 2};
+}
+
+void ShowModeIndicators(const std::array<QToolButton*, 6>& buttons, const TBaseConfigCell* cell) {
+  const std::array<int, 6> indices = ModeIndicatorIndices(cell);
+  for (std::size_t i = 0; i < buttons.size(); ++i) {
+    buttons[i]->setProperty("veltImageIndex", indices[i]);
+    buttons[i]->setIcon(indices[i] < 0 ? QIcon() : IndicatorIcon(indices[i]));
+  }
+}
+
+std::array<int, 6> ShownModeIndicators(const std::array<QToolButton*, 6>& buttons) {
+  std::array<int, 6> indices{};
+  for (std::size_t i = 0; i < buttons.size(); ++i) {
+    indices[i] = buttons[i]->property("veltImageIndex").toInt();
+  }
+  return indices;
+}
+
+TValueCellDelegate::TValueCellDelegate(TTableGrid& grid, std::function<TNumberFormat()> format,
+                                       std::function<void()> committed, QObject* parent)
+    : QStyledItemDelegate(parent),
+      Grid(grid),
+      Format(std::move(format)),
+      Committed(std::move(committed)) {}
+
+QWidget* TValueCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                                          const QModelIndex& index) const {
+  if (index.column() != 1) {
+    return nullptr;
+  }
+  const TTableGrid::TRowStyle& style = Grid.Style(index.row());
+  if (style.PickList) {
+    auto* box = new QComboBox(parent);
+    for (const std::string& entry : style.Entries) {
+      box->addItem(FromCp1251(entry));
+    }
+    // A choice is committed at once; the drop-down stays.
+    connect(box, &QComboBox::activated, this, [this, box](int) {
+      auto* self = const_cast<TValueCellDelegate*>(this);
+      emit self->commitData(box);
+    });
+    return box;
+  }
+  auto* field = new QLineEdit(parent);
+  field->setInputMask(FromCp1251(style.Mask));
+  field->installEventFilter(const_cast<TValueCellDelegate*>(this));
+  return field;
+}
+
+void TValueCellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
+  const QString text = index.data(Qt::EditRole).toString();
+  if (auto* box = qobject_cast<QComboBox*>(editor)) {
+    box->setCurrentIndex(box->findText(text));
+  } else if (auto* field = qobject_cast<QLineEdit*>(editor)) {
+    field->setText(text);
+  }
+}
+
+void TValueCellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
+                                      const QModelIndex& index) const {
+  QString text;
+  if (auto* box = qobject_cast<QComboBox*>(editor)) {
+    text = box->currentText();
+  } else if (auto* field = qobject_cast<QLineEdit*>(editor)) {
+    text = field->text();
+  }
+  model->setData(index, text, Qt::EditRole);
+  if (Committed) {
+    Committed();
+  }
+}
+
+bool TValueCellDelegate::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && qobject_cast<QLineEdit*>(watched) != nullptr) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const QString text = key->text();
+    if (text.size() == 1 && text.front().isPrint()) {
+      const std::string typed = ToCp1251(text);
+      if (typed.size() != 1 || !AcceptedInValueCell(typed[0], Format())) {
+        return true;  // discarded
+      }
+    }
+  }
+  return QStyledItemDelegate::eventFilter(watched, event);
+}
+
+void MakeValueColumnEditable(TTableGrid& grid, TValueCellDelegate* delegate) {
+  grid.EditableValues = true;
+  QTableWidget& table = grid.Widget();
+  table.setItemDelegateForColumn(1, delegate);
+  table.setEditTriggers(QAbstractItemView::CurrentChanged | QAbstractItemView::SelectedClicked |
+                        QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+  table.setSelectionMode(QAbstractItemView::SingleSelection);
+  table.setFocusPolicy(Qt::StrongFocus);
+}
+
+}  // namespace velt

@@ -1,0 +1,59 @@
+// What the tabs share: their actions with the F-key hints, the six mode
+// indicators, and the in-place editors of the editable parameter grids.
+#pragma once
+
+#include <QStyledItemDelegate>
+#include <array>
+#include <functional>
+
+#include <config/BaseConfigObjectsUnit.h>
+#include <strings/LocalStringsUnit.h>
+#include <ui/GridAdaptersUnit.h>
+
+class QAction;
+class QToolButton;
+class QWidget;
+
+namespace velt {
+
+// An action of a tab, owned by the main window so that the key map finds
+// it by name; its hint is "<B>F<key> </B>" and value string `hint`.
+QAction* MakeTabAction(QWidget& form, const char* name, int key, int hint);
+// Texts and hints of those actions from the string files: the tool bar
+// shows the key and the first word of the hint.
+void LoadTabActionTexts(QWidget& form, const TLocalStrings& strings);
+
+// The mode indicator rule: the image index of each of the six buttons
+// (TGV state, strobe algorithm, screen mode, signal type, first strobe,
+// second strobe); -1 without a configuration.
+std::array<int, 6> ModeIndicatorIndices(const TBaseConfigCell* cell);
+void ShowModeIndicators(const std::array<QToolButton*, 6>& buttons, const TBaseConfigCell* cell);
+std::array<int, 6> ShownModeIndicators(const std::array<QToolButton*, 6>& buttons);
+
+// The in-place editors of an editable grid's value column: a text field
+// that takes digits and the locale's separators only, or a drop-down of
+// the row's pick list. A commit (Enter, leaving the editor, a choice in
+// the drop-down) writes the text into the cell and then calls `Committed`.
+class TValueCellDelegate : public QStyledItemDelegate {
+ public:
+  TValueCellDelegate(TTableGrid& grid, std::function<TNumberFormat()> format,
+                     std::function<void()> committed, QObject* parent);
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                        const QModelIndex& index) const override;
+  void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+  void setModelData(QWidget* editor, QAbstractItemModel* model,
+                    const QModelIndex& index) const override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  TTableGrid& Grid;
+  std::function<TNumberFormat()> Format;
+  std::function<void()> Committed;
+};
+
+// Makes a grid's value column editable through the delegate.
+void MakeValueColumnEditable(TTableGrid& grid, TValueCellDelegate* delegate);
+
+}  // namespace velt
