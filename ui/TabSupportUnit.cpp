@@ -100,7 +100,10 @@ QWidget* TValueCellDelegate::createEditor(QWidget* parent, const QStyleOptionVie
     return box;
   }
   auto* field = new QLineEdit(parent);
-  field->setInputMask(FromCp1251(style.Mask));
+  // A mask of n optional characters: at most n characters.
+  if (!style.Mask.empty()) {
+    field->setMaxLength(static_cast<int>(style.Mask.size()));
+  }
   field->installEventFilter(const_cast<TValueCellDelegate*>(this));
   return field;
 }

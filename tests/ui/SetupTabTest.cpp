@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTableWidget>
@@ -332,6 +334,60 @@ TEST_F(SetupTab, ConfigurationFilesLoadAndSave) {
   Dialogs->Answer = F.Data / "absent.ctf";
   Form->Action("LoadConfigsAction")->trigger();
   EXPECT_EQ(F.Feedback.Messages.back().Text, F.Strings.Error(28));
+}
+
+}  // namespace
+}  // namespace velt
+
+namespace velt {
+namespace {
+
+TEST_F(SetupTab, TypingIntoAValueCellTakesDigitsOnlyAndEnterApplies) {
+  Download();
+  QTableWidget& third = Tab->Group(2).Widget();
+  third.setFocus();
+  third.setCurrentCell(0, 1);  // the velocity row opens its editor
+  QLineEdit* editor = third.viewport()->findChild<QLineEdit*>();
+  ASSERT_NE(editor, nullptr);
+  editor->clear();
+  for (const char c : std::string("a-4x600")) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(c)));
+    QApplication::sendEvent(editor, &press);
+  }
+  EXPECT_EQ(editor->text(), QString("4600"));
+  const std::size_t writes = Writes(F.Sim).size();
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QApplication::sendEvent(editor, &enter);
+  QCoreApplication::processEvents();  // the view commits the editor queued
+  EXPECT_EQ(Drawing().VELOCITY, 4600);
+  EXPECT_EQ(Writes(F.Sim).size(), writes + 1);
+  EXPECT_TRUE(Form->Configs.ChangedFlags[1]);
+}
+
+TEST_F(SetupTab, DraggingTheCursorOnThePictureMovesItAndSendsOnRelease) {
+  Download();
+  TBaseConfigCell& cell = Drawing();
+  cell.VCURSOR_ENABLED = 0;
+  cell.SetCursorPixel(100);
+  const int x = 1 + cell.CursorPixel();  // the cursor line on the setup picture
+  QWidget* picture = Form->findChild<QWidget*>("SignalConfigDetailsImage");
+  ASSERT_NE(picture, nullptr);
+  const auto send = [picture](QEvent::Type type, int px, int py) {
+    QMouseEvent event(type, QPointF(px, py), picture->mapToGlobal(QPointF(px, py)),
+                      Qt::LeftButton, type == QEvent::MouseButtonRelease ? Qt::NoButton
+                                                                         : Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(picture, &event);
+  };
+  send(QEvent::MouseMove, x, 100);  // hover finds the cursor line
+  const std::size_t writes = Writes(F.Sim).size();
+  send(QEvent::MouseButtonPress, x, 100);
+  send(QEvent::MouseMove, x + 40, 100);
+  EXPECT_EQ(Writes(F.Sim).size(), writes);  // not while dragging
+  send(QEvent::MouseButtonRelease, x + 40, 100);
+  EXPECT_EQ(cell.CursorPixel(), x + 40 - 1);
+  EXPECT_EQ(Writes(F.Sim).size(), writes + 1);
+  EXPECT_TRUE(Form->Configs.ChangedFlags[1]);
 }
 
 }  // namespace
