@@ -382,6 +382,9 @@ bool TSetupTab::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut && DrawingConfiguration() == nullptr) {
       CommentsMemo->clear();
     }
+    if (event->type() == QEvent::FocusIn) {
+      FillGroups();  // edits not applied are dropped
+    }
   } else if (watched == SelectorGrid || watched == SelectorGrid->viewport()) {
     // Ctrl keys belong to the mode and gain buttons; the wheel does nothing.
     if (event->type() == QEvent::KeyPress &&
