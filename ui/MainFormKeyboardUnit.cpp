@@ -3,6 +3,7 @@
 // the Ctrl cue, and each tab's function keys routed to its actions.
 #include <QApplication>
 #include <QKeyEvent>
+#include <QAbstractButton>
 #include <QToolButton>
 
 #include <ui/VELTMainFormUnit.h>
@@ -51,6 +52,26 @@ constexpr TKeyEntry kKeyMap[] = {
     {Qt::Key_F12, kReportTab, "OpenQRPReportAction"},
 };
 
+// The Ctrl keys of the setup and online tabs: the buttons they press.
+struct TCtrlEntry {
+  int Key;
+  const char* Setup;
+  const char* Online;
+};
+
+constexpr TCtrlEntry kCtrlMap[] = {
+    {Qt::Key_Up, "SetupGainUpToolButton", "OnLineGainUpToolButton"},
+    {Qt::Key_Down, "SetupGainDownToolButton", "OnLineGainDownToolButton"},
+    {Qt::Key_Left, "SetupRangeShortToolButton", "OnLineRangeShortToolButton"},
+    {Qt::Key_Right, "SetupRangeLongToolButton", "OnLineRangeLongToolButton"},
+    {Qt::Key_1, "SetupFirstStrobeButton", "FirstStrobeRxSpeedButton"},
+    {Qt::Key_2, "SetupSecondStrobeButton", "SecondStrobeRxSpeedButton"},
+    {Qt::Key_3, "SetupStrobeAlgButton", "StrobeAlgRxSpeedButton"},
+    {Qt::Key_4, "SetupSignalTypeButton", "SignalTypeRxSpeedButton"},
+    {Qt::Key_5, "SetupScreenModeButton", "ScreenModeRxSpeedButton"},
+    {Qt::Key_6, "SetupTGVStateButton", "TGVStateRxSpeedButton"},
+};
+
 }  // namespace
 
 bool TVELTMainForm::eventFilter(QObject* watched, QEvent* event) {
@@ -86,9 +107,23 @@ bool TVELTMainForm::eventFilter(QObject* watched, QEvent* event) {
   return false;  // the focused control gets the key as well
 }
 
-bool TVELTMainForm::DispatchKey(int key, Qt::KeyboardModifiers) {
-  // The function keys act whatever modifier is held.
+bool TVELTMainForm::DispatchKey(int key, Qt::KeyboardModifiers modifiers) {
   const int tab = ActiveTab();
+  if ((modifiers & Qt::ControlModifier) && (tab == kSetupTab || tab == kOnlineTab)) {
+    for (const TCtrlEntry& entry : kCtrlMap) {
+      if (entry.Key != key) {
+        continue;
+      }
+      // A press and a release, as a click of the mouse.
+      auto* button = findChild<QAbstractButton*>(tab == kSetupTab ? entry.Setup : entry.Online);
+      if (button != nullptr && button->isEnabled()) {
+        button->click();
+        return true;
+      }
+      return false;
+    }
+  }
+  // The function keys act whatever modifier is held.
   for (const TKeyEntry& entry : kKeyMap) {
     if (entry.Key != key || entry.Tab != tab) {
       continue;

@@ -19,6 +19,7 @@
 #include <config/ConfigObject5_01ver_Unit.h>
 #include <config/Rounding.h>
 #include <records/RecordFilesUnit.h>
+#include <ui/ComplexAdjustSchemesUnit.h>
 #include <ui/Cp1251.h>
 #include <ui/EditStringParameterUnit.h>
 #include <ui/FileDialogsUnit.h>
@@ -192,6 +193,34 @@ TSetupTab::TSetupTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(
     connect(ModeButtons[i], &QToolButton::clicked, this, [this, button] { PressMode(button); });
     modes->addWidget(ModeButtons[i]);
   }
+  // The gain and range buttons: press and hold.
+  struct TAdjustButton {
+    const char* Name;
+    int Scheme;
+    const char* Shortcut;
+    int Hint;
+  };
+  static const TAdjustButton kAdjust[] = {
+      {"SetupGainUpToolButton", kGainUpScheme, "Ctrl + Up", 121},
+      {"SetupGainDownToolButton", kGainDownScheme, "Ctrl + Down", 122},
+      {"SetupRangeShortToolButton", kRangeShortScheme, "Ctrl + Left", 124},
+      {"SetupRangeLongToolButton", kRangeLongScheme, "Ctrl + Right", 123}};
+  modes->addSpacing(16);
+  for (const TAdjustButton& b : kAdjust) {
+    auto* button = new QToolButton(&page);
+    button->setObjectName(b.Name);
+    button->setProperty("veltCtrlCue", true);
+    button->setProperty("veltHintPrefix", QString::fromLatin1(b.Shortcut));
+    button->setProperty("veltHint", b.Hint);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setEnabled(false);
+    const int scheme = b.Scheme;
+    connect(button, &QToolButton::pressed, this, [this, scheme] { Form.PressAdjustButton(scheme); });
+    connect(button, &QToolButton::released, this,
+            [this, scheme] { Form.ReleaseAdjustButton(scheme); });
+    modes->addWidget(button);
+  }
   modes->addStretch(1);
 
   auto* body = new QHBoxLayout;
@@ -356,6 +385,16 @@ void TSetupTab::LoadTexts() {
   PictureLabel->findChild<QAction*>("CopyConfigImageMenuItem")->setText(caption(110));
   PictureLabel->findChild<QAction*>("CopyConfigDataMenuItem")->setText(caption(111));
   LoadTabActionTexts(Form, s);
+  for (QToolButton* button : Form.findChildren<QToolButton*>()) {
+    const QVariant prefix = button->property("veltHintPrefix");
+    if (prefix.isValid()) {
+      const QString text =
+          FromCp1251(s.Value(static_cast<std::uint16_t>(button->property("veltHint").toInt())));
+      button->setText(prefix.toString().section(QLatin1Char(' '), 2));
+      button->setToolTip(QStringLiteral("<B>") + prefix.toString() + QStringLiteral(" </B>") +
+                         text);
+    }
+  }
   if (QAction* unplug = Form.findChild<QAction*>("UnplugDeviceAction")) {
     unplug->setToolTip(QStringLiteral("<B>F3 </B>") + FromCp1251(s.Value(156)));
   }

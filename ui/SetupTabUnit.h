@@ -91,6 +91,8 @@ class TSetupTab : public QObject, private ISetupPictureHost {
   void Shown();
   void Hidden() {}
   void RefreshNavigation();
+  // The selected configuration's changed flag and "*" mark.
+  void MarkSelectedChanged() { MarkChanged(); }
 
   int CurrentConfiguration() const;
   int CopySource() const { return Source; }

@@ -129,6 +129,7 @@ TVELTMainForm::TVELTMainForm(TLocalStrings& strings, TInstrumentConnection& conn
   connect(&OnlineReceiveTimer, &QTimer::timeout, this, &TVELTMainForm::OnlineTick);
   ButtonPressTimer.setObjectName("ButtonPressTimer");
   ButtonPressTimer.setInterval(1000);
+  connect(&ButtonPressTimer, &QTimer::timeout, this, &TVELTMainForm::AdjustRepeatTick);
   CurrentTimer.start();
   OnlineReceiveTimer.start();
 

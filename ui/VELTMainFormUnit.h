@@ -78,6 +78,14 @@ class TVELTMainForm : public QMainWindow {
   // One tick of each timer.
   void ClockTick();
   void OnlineTick();
+  // The press-and-hold buttons (gain, range, cursor) by their scheme: the
+  // press applies one step and starts the repeat timer, whose ticks step
+  // faster the longer the button is held; the release ends it.
+  void PressAdjustButton(int scheme);
+  void ReleaseAdjustButton(int scheme);
+  void AdjustRepeatTick();
+  int PressedScheme() const { return Pressed; }
+  std::uint16_t PressTicks() const { return Ticks; }
   // Shows or releases the tool button pressed during an exchange.
   void SetToolButtonBusy(bool busy, QWidget* button);
   int ActiveTab() const;
@@ -151,6 +159,9 @@ class TVELTMainForm : public QMainWindow {
   TSimpleReportMainReportPanel* ReportPanel1;
   TSimpleReport2MainReportPanel* ReportPanel2;
   std::unique_ptr<TReportTabForm> ReportTab;
+  bool ApplyAdjustStep(int scheme, int step, int lowest);
+  int Pressed = -1;
+  std::uint16_t Ticks = 0;
   TDataTab* DataTab = nullptr;
   TSetupTab* SetupTab = nullptr;
   TEditStrParForm* NameEditorForm = nullptr;

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <filesystem>
 #include <memory>
 
@@ -21,6 +22,15 @@
 #include "support/RecordingPorts.h"
 
 namespace velt::testing {
+
+// A key as the window system delivers it: to the focused control, or to
+// the window when nothing has the focus.
+inline void SendKey(QWidget& window, QEvent::Type type, int key,
+                    Qt::KeyboardModifiers modifiers = {}) {
+  QWidget* focus = QApplication::focusWidget();
+  QKeyEvent event(type, key, modifiers);
+  QApplication::sendEvent(focus != nullptr ? focus : &window, &event);
+}
 
 inline void ProcessEventsUntil(const std::function<bool()>& done, int milliseconds = 3000) {
   QElapsedTimer timer;

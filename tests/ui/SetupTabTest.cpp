@@ -4,6 +4,7 @@
 // copy and paste, edited groups, loading and saving.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -20,6 +21,7 @@
 #include <ui/Cp1251.h>
 #include <ui/FileDialogsUnit.h>
 #include <ui/PageControlUnit.h>
+#include <ui/ComplexAdjustSchemesUnit.h>
 #include <ui/SetupTabUnit.h>
 
 #include "ui/MainFormTestSupport.h"
@@ -388,6 +390,67 @@ TEST_F(SetupTab, DraggingTheCursorOnThePictureMovesItAndSendsOnRelease) {
   EXPECT_EQ(cell.CursorPixel(), x + 40 - 1);
   EXPECT_EQ(Writes(F.Sim).size(), writes + 1);
   EXPECT_TRUE(Form->Configs.ChangedFlags[1]);
+}
+
+}  // namespace
+}  // namespace velt
+
+namespace velt {
+namespace {
+
+TEST_F(SetupTab, HoldingGainUpStepsTheAttenuatorAndTheReleaseMarksTheConfiguration) {
+  Download();
+  TBaseConfigCell& cell = Drawing();
+  cell.ATTENUATOR1 = 40;
+  QAbstractButton* up = Form->findChild<QAbstractButton*>("SetupGainUpToolButton");
+  ASSERT_NE(up, nullptr);
+  ASSERT_TRUE(up->isEnabled());
+  // Firmware 4.0 takes the gain as a whole working configuration.
+  const std::size_t sent = Writes(F.Sim).size();
+  emit up->pressed();
+  EXPECT_EQ(Form->PressedScheme(), kGainUpScheme);
+  EXPECT_EQ(cell.ATTENUATOR1, 41);  // gain up: the attenuator value 90 - 41 is one lower
+  EXPECT_EQ(Writes(F.Sim).size(), sent + 1);
+  const QTimer* repeat = Form->findChild<QTimer*>("ButtonPressTimer");
+  ASSERT_NE(repeat, nullptr);
+  EXPECT_TRUE(repeat->isActive());
+  EXPECT_EQ(repeat->interval(), 700);
+  Form->AdjustRepeatTick();  // tick 1: one more, then three a second
+  EXPECT_EQ(cell.ATTENUATOR1, 42);
+  EXPECT_EQ(repeat->interval(), 333);
+  for (int i = 0; i < 4; ++i) {
+    Form->AdjustRepeatTick();  // ticks 2..5: the fifth steps by two
+  }
+  EXPECT_EQ(cell.ATTENUATOR1, 42 + 3 + 2);
+  EXPECT_EQ(Writes(F.Sim).size(), sent + 6);
+  EXPECT_FALSE(Form->Configs.ChangedFlags[1]);
+  emit up->released();
+  EXPECT_FALSE(repeat->isActive());
+  EXPECT_EQ(Form->PressedScheme(), kNoScheme);
+  EXPECT_TRUE(Form->Configs.ChangedFlags[1]);
+  EXPECT_EQ(Cell(Tab->Selector(), 0, 2), "*");
+}
+
+TEST_F(SetupTab, RangeStepsKeepTheCursorsTimeAndCtrlArrowsPressTheButtons) {
+  Download();
+  TBaseConfigCell& cell = Drawing();
+  const double cursor = cell.CursorTime();
+  const std::uint8_t grid = cell.PIXEL_GRID_LENGTH;
+  const std::uint8_t mark = cell.INDEX_MARK_MKS;
+  // Firmware 4.0 takes the range as a whole working configuration.
+  const std::size_t sent = Writes(F.Sim).size();
+  Form->PageControl().setCurrentIndex(kSetupTab);
+  Tab->Selector().setFocus();  // the list lets Ctrl keys be
+  testing::SendKey(*Form, QEvent::KeyPress, Qt::Key_Right, Qt::ControlModifier);
+  EXPECT_EQ(Writes(F.Sim).size(), sent + 1);
+  EXPECT_TRUE(cell.PIXEL_GRID_LENGTH != grid || cell.INDEX_MARK_MKS != mark);
+  EXPECT_NEAR(cell.CursorTime(), cursor, 0.5 * cell.TimePerDivision());
+  EXPECT_EQ(Form->PressedScheme(), kNoScheme);  // pressed and released
+  EXPECT_TRUE(Form->Configs.ChangedFlags[1]);
+
+  const std::uint8_t before = cell.CURSOR_1_ENABLED;
+  testing::SendKey(*Form, QEvent::KeyPress, Qt::Key_1, Qt::ControlModifier);
+  EXPECT_NE(cell.CURSOR_1_ENABLED, before);
 }
 
 }  // namespace

@@ -29,13 +29,7 @@ using testing::TMainFormFixture;
 
 std::string Text(const QString& text) { return text.toUtf8().toStdString(); }
 
-// A key as the window system delivers it: to the focused control, or to
-// the window when nothing has the focus.
-void SendKey(QWidget& window, QEvent::Type type, int key, Qt::KeyboardModifiers modifiers = {}) {
-  QWidget* focus = QApplication::focusWidget();
-  QKeyEvent event(type, key, modifiers);
-  QApplication::sendEvent(focus != nullptr ? focus : &window, &event);
-}
+using testing::SendKey;
 
 std::vector<std::string> FileLines(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
