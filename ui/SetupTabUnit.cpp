@@ -563,6 +563,14 @@ void TSetupTab::ShowDrawingRecord() {
   Redraw();
 }
 
+void TSetupTab::ShowLiveFrame() {
+  if (!Form.Configs.DrawingRecord || DrawingConfiguration() == nullptr) {
+    return;
+  }
+  Redraw();
+  RefreshResultGrid();
+}
+
 TDataCell* TSetupTab::DrawingRecord() { return Form.Configs.DrawingRecord.get(); }
 
 bool TSetupTab::HasCurrentConfiguration() const { return Form.SelectedConfiguration != 0; }

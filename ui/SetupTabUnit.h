@@ -86,6 +86,9 @@ class TSetupTab : public QObject, private ISetupPictureHost {
   void CopyData();
   // The first cell of the collection in the picture and grids.
   void ShowDrawingRecord();
+  // A live frame has come into the drawing record: the picture and the
+  // result grid show it.
+  void ShowLiveFrame();
   // The discarding of instrument data empties the tab.
   void Clear();
   void Shown();

@@ -110,6 +110,11 @@ TVELTMainForm::TVELTMainForm(TLocalStrings& strings, TInstrumentConnection& conn
   SetupTab = new TSetupTab(*this, *MainPageControl->widget(kSetupTab));
   ClearConfigurationViews = [this] { SetupTab->Clear(); };
   ShowFirstCell = [this] { SetupTab->ShowDrawingRecord(); };
+  ShowOnlineFrame = [this](int tab) {
+    if (tab == kSetupTab) {
+      SetupTab->ShowLiveFrame();
+    }
+  };
 
   // Creation: the drawing record exists from now on, showing no cell.
   CtrlHeld = false;

@@ -455,3 +455,25 @@ TEST_F(SetupTab, RangeStepsKeepTheCursorsTimeAndCtrlArrowsPressTheButtons) {
 
 }  // namespace
 }  // namespace velt
+
+namespace velt {
+namespace {
+
+TEST_F(SetupTab, LiveFramesAreDrawnWithTheirResults) {
+  Download();
+  Form->PageControl().setCurrentIndex(kSetupTab);
+  const QImage before = Tab->Picture();
+  Form->OnlineTick();
+  const TDataCell& drawing = *Form->Configs.DrawingRecord;
+  ASSERT_FALSE(drawing.FirstMaximums.empty());
+  int echo = 0;
+  for (std::size_t k = 2; k + 2 < drawing.FirstMaximums.size(); ++k) {
+    echo = std::max<int>(echo, drawing.FirstMaximums[k]);
+  }
+  ASSERT_GT(echo, 20) << "the simulated frame has an echo";
+  EXPECT_NE(Tab->Picture(), before);
+  EXPECT_EQ(Tab->Results().Cell(1, 0).empty(), false);
+}
+
+}  // namespace
+}  // namespace velt
