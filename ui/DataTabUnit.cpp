@@ -464,7 +464,6 @@ void TDataTab::Open() {
     Previous = 0;
     ShowRecord(1);
     SelectRow(1, true);
-    LastSelected = 1;
     SetTransferActions(true);
     if (Form.ReportHeader) {
       Form.ReportHeader->ClearFlaws();
@@ -526,6 +525,7 @@ void TDataTab::Prev() {
     return;
   }
   SelectRow(row - 1, false);
+  ScrollBack(*SelectorGrid, row - 1);
   LastSelected = row - 1;
   ShowRecord(row - 1);
 }
@@ -536,6 +536,7 @@ void TDataTab::Next() {
     return;
   }
   SelectRow(row + 1, false);
+  ScrollForward(*SelectorGrid, row + 1);
   LastSelected = row + 1;
   ShowRecord(row + 1);
 }
@@ -547,6 +548,7 @@ void TDataTab::Last() {
     return;
   }
   SelectRow(count, false);
+  ScrollForward(*SelectorGrid, count);
   LastSelected = count;
   ShowRecord(count);
 }

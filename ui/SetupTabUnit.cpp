@@ -790,9 +790,10 @@ void TSetupTab::Load() {
     if (configs.Configurations.size() > 1 && configs.Configurations[1]) {
       PrepareEditorsFor(*configs.Configurations[1]);
     }
+    // Showing it sends it and enables the upload only for the instrument's
+    // own configuration layout.
     ShowConfiguration(1);
     SelectRow(1, true);
-    Form.findChild<QAction*>("SetConfigsAction")->setEnabled(Form.Connection.State.Connected);
   } else {
     configs.Source = kSourceNone;
     Form.SelectedConfiguration = 0;
@@ -838,6 +839,7 @@ void TSetupTab::Prev() {
     return;
   }
   SelectRow(c - 1, false);
+  ScrollBack(*SelectorGrid, c - 1);
   ShowConfiguration(c - 1);
 }
 
@@ -847,6 +849,7 @@ void TSetupTab::Next() {
     return;
   }
   SelectRow(c + 1, false);
+  ScrollForward(*SelectorGrid, c + 1);
   ShowConfiguration(c + 1);
 }
 
@@ -857,6 +860,7 @@ void TSetupTab::Last() {
     return;
   }
   SelectRow(last, false);
+  ScrollForward(*SelectorGrid, last);
   ShowConfiguration(last);
 }
 

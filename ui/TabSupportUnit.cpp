@@ -145,6 +145,30 @@ bool TValueCellDelegate::eventFilter(QObject* watched, QEvent* event) {
   return QStyledItemDelegate::eventFilter(watched, event);
 }
 
+int FirstVisibleRow(const QTableWidget& grid) {
+  const int row = grid.rowAt(0);
+  return row < 0 ? 1 : row + 1;
+}
+
+void SetFirstVisibleRow(QTableWidget& grid, int row) {
+  if (row < 1 || row > grid.rowCount()) {
+    return;
+  }
+  if (QTableWidgetItem* item = grid.item(row - 1, 0)) {
+    grid.scrollToItem(item, QAbstractItemView::PositionAtTop);
+  }
+}
+
+void ScrollForward(QTableWidget& grid, int row) {
+  SetFirstVisibleRow(grid, row < 26 ? 1 : row - 24);
+}
+
+void ScrollBack(QTableWidget& grid, int row) {
+  if (row < FirstVisibleRow(grid)) {
+    SetFirstVisibleRow(grid, row);
+  }
+}
+
 void MakeValueColumnEditable(TTableGrid& grid, TValueCellDelegate* delegate) {
   grid.EditableValues = true;
   QTableWidget& table = grid.Widget();

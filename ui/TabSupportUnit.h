@@ -11,6 +11,7 @@
 #include <ui/GridAdaptersUnit.h>
 
 class QAction;
+class QTableWidget;
 class QToolButton;
 class QWidget;
 
@@ -52,6 +53,15 @@ class TValueCellDelegate : public QStyledItemDelegate {
   std::function<TNumberFormat()> Format;
   std::function<void()> Committed;
 };
+
+// The first row (from 1) a selector grid shows at its top, and scrolling
+// so that a row is there.
+int FirstVisibleRow(const QTableWidget& grid);
+void SetFirstVisibleRow(QTableWidget& grid, int row);
+// The selector's scrolling of the navigation: forward, the new row stands
+// 25 rows down once past row 25; back, a row above the top comes to the top.
+void ScrollForward(QTableWidget& grid, int row);
+void ScrollBack(QTableWidget& grid, int row);
 
 // Makes a grid's value column editable through the delegate.
 void MakeValueColumnEditable(TTableGrid& grid, TValueCellDelegate* delegate);

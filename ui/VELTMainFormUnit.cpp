@@ -164,10 +164,12 @@ void TVELTMainForm::SetFileDialogs(std::unique_ptr<IFileDialogs> dialogs) {
 // Leaving the data or the report tab keeps what was typed there; the
 // status bar follows the tab.
 void TVELTMainForm::TabChanged(int tab) {
-  if (ActivePage == kDataTab && tab != kDataTab) {
+  // One handler serves the data and the report tab.
+  if ((ActivePage == kDataTab || ActivePage == kReportTab) && tab != ActivePage) {
+    if (ActivePage == kReportTab && ReportHeader) {
+      ReportHeader->ReadHeader(*ReportTab);
+    }
     DataTab->Hidden();
-  } else if (ActivePage == kReportTab && tab != kReportTab && ReportHeader) {
-    ReportHeader->ReadHeader(*ReportTab);
   }
   ActivePage = tab;
   if (tab == kDataTab) {

@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -23,6 +24,7 @@
 #include <ui/PageControlUnit.h>
 #include <ui/ComplexAdjustSchemesUnit.h>
 #include <ui/SetupTabUnit.h>
+#include <ui/TabSupportUnit.h>
 
 #include "ui/MainFormTestSupport.h"
 
@@ -473,6 +475,49 @@ TEST_F(SetupTab, LiveFramesAreDrawnWithTheirResults) {
   ASSERT_GT(echo, 20) << "the simulated frame has an echo";
   EXPECT_NE(Tab->Picture(), before);
   EXPECT_EQ(Tab->Results().Cell(1, 0).empty(), false);
+}
+
+}  // namespace
+}  // namespace velt
+
+namespace velt {
+namespace {
+
+TEST(SelectorScrolling, ForwardPutsTheRow25DownBackBringsItToTheTop) {
+  // A list of 99 rows with 25 on view, as the tabs' selectors.
+  QTableWidget grid(99, 1);
+  grid.verticalHeader()->setDefaultSectionSize(18);
+  grid.horizontalHeader()->hide();
+  grid.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  for (int r = 0; r < 99; ++r) {
+    grid.setItem(r, 0, new QTableWidgetItem(QString::number(r + 1)));
+  }
+  grid.resize(200, 25 * 18 + 2 * grid.frameWidth());
+  grid.show();
+  QCoreApplication::processEvents();
+  ScrollForward(grid, 20);
+  EXPECT_EQ(FirstVisibleRow(grid), 1);
+  ScrollForward(grid, 60);
+  EXPECT_EQ(FirstVisibleRow(grid), 36);
+  ScrollForward(grid, 99);
+  EXPECT_EQ(FirstVisibleRow(grid), 75);
+  ScrollBack(grid, 80);  // on view: stays
+  EXPECT_EQ(FirstVisibleRow(grid), 75);
+  ScrollBack(grid, 74);
+  EXPECT_EQ(FirstVisibleRow(grid), 74);
+}
+
+TEST_F(SetupTab, AFileOfAnotherLayoutCannotBeUploaded) {
+  TUSBConfigsBlock other;
+  other.Build(100, 4, 0, 2, 1);  // local version 2; the instrument has 3
+  const std::filesystem::path path = F.Data / "other.ctf";
+  ASSERT_TRUE(SaveConfigurationFile(other, path).Ok);
+  Dialogs->Answer = path;
+  Form->PageControl().setCurrentIndex(kSetupTab);
+  Form->Action("LoadConfigsAction")->trigger();
+  ASSERT_EQ(Form->Configs.Source, kSourceFile);
+  ASSERT_TRUE(F.Connection->State.Connected);
+  EXPECT_FALSE(Enabled("SetConfigsAction"));
 }
 
 }  // namespace
