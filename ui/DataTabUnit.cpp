@@ -100,13 +100,7 @@ TDataTab::TDataTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(fo
 
   auto* body = new QHBoxLayout;
   layout->addLayout(body, 1);
-  const auto header = [&page, this](std::size_t i) {
-    Headers[i] = new QLabel(&page);
-    QFont bold = Headers[i]->font();
-    bold.setBold(true);
-    Headers[i]->setFont(bold);
-    return Headers[i];
-  };
+  const auto header = [&page, this](std::size_t i) { return Headers[i] = MakeHeaderLabel(page); };
 
   // The selector.
   auto* left = new QVBoxLayout;
@@ -267,14 +261,7 @@ void TDataTab::StoreComments() {
   if (record == nullptr) {
     return;
   }
-  record->Comments.clear();
-  const QString text = CommentsMemo->toPlainText();
-  if (text.isEmpty()) {
-    return;
-  }
-  for (const QString& line : text.split(QLatin1Char('\n'))) {
-    record->Comments.push_back(ToCp1251(line));
-  }
+  StoreMemoLines(*CommentsMemo, record->Comments);
 }
 
 void TDataTab::FillSelector() {
@@ -300,13 +287,7 @@ void TDataTab::FillSelector() {
 
 void TDataTab::SelectRow(int row, bool toTop) {
   Filling = true;
-  if (row >= 1 && row <= SelectorGrid->rowCount()) {
-    SelectorGrid->setCurrentCell(row - 1, 1);
-    SelectorGrid->selectRow(row - 1);
-  }
-  if (toTop) {
-    SelectorGrid->scrollToTop();
-  }
+  SelectSelectorRow(*SelectorGrid, row, toTop);
   Filling = false;
 }
 
@@ -342,11 +323,7 @@ void TDataTab::ShowRecord(int row) {
   TDataCell& record = *flaws.Records[index];
   flaws.CurrentRecord = &record;
 
-  QStringList lines;
-  for (const std::string& line : record.Comments) {
-    lines.push_back(FromCp1251(line));
-  }
-  CommentsMemo->setPlainText(lines.join(QLatin1Char('\n')));
+  ShowMemoLines(*CommentsMemo, record.Comments);
 
   const TBaseConfigCell* cell = record.Configuration();
   const TLocalStrings& s = Form.Strings;
@@ -444,13 +421,9 @@ void TDataTab::Open() {
   ClearSignalView(*Surface);
   const QString filter = FromCp1251(s.Value(67)) + QStringLiteral("(*.dtf)|*.dtf");
   const std::optional<std::filesystem::path> path =
-      Form.FileDialogs().ChooseOpen({FromCp1251(s.Caption(56)), filter, QStringLiteral("dtf")});
+      ChooseFileToOpen(Form.FileDialogs(), Form.Feedback, s,
+                       {FromCp1251(s.Caption(56)), filter, QStringLiteral("dtf")});
   if (!path) {
-    return;
-  }
-  std::error_code ignored;
-  if (!std::filesystem::is_regular_file(*path, ignored)) {
-    Form.Feedback.ShowMessage(s.Error(9), s.Error(28), TMessageIcon::Error);
     return;
   }
   flaws.Source = kSourceFile;
@@ -496,13 +469,9 @@ void TDataTab::Save() {
   StoreComments();
   const QString filter = FromCp1251(s.Value(67)) + QStringLiteral("(*.dtf)|*.dtf");
   const std::optional<std::filesystem::path> path =
-      Form.FileDialogs().ChooseSave({FromCp1251(s.Caption(54)), filter, QStringLiteral("dtf")});
+      ChooseFileToSave(Form.FileDialogs(), Form.Feedback, s,
+                       {FromCp1251(s.Caption(54)), filter, QStringLiteral("dtf")});
   if (!path) {
-    return;
-  }
-  std::error_code ignored;
-  if (std::filesystem::exists(*path, ignored) &&
-      !Form.Feedback.AskYesNo(s.Error(9), s.Error(8), TMessageIcon::Warning)) {
     return;
   }
   if (!SaveRecordFile(Form.Flaws, *path).Ok) {

@@ -225,13 +225,7 @@ TSetupTab::TSetupTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(
 
   auto* body = new QHBoxLayout;
   layout->addLayout(body, 1);
-  const auto header = [&page, this](std::size_t i) {
-    Headers[i] = new QLabel(&page);
-    QFont bold = Headers[i]->font();
-    bold.setBold(true);
-    Headers[i]->setFont(bold);
-    return Headers[i];
-  };
+  const auto header = [&page, this](std::size_t i) { return Headers[i] = MakeHeaderLabel(page); };
 
   auto* left = new QVBoxLayout;
   body->addLayout(left);
@@ -445,14 +439,7 @@ void TSetupTab::StoreComments() {
   if (cell == nullptr) {
     return;
   }
-  cell->Comments.clear();
-  const QString text = CommentsMemo->toPlainText();
-  if (text.isEmpty()) {
-    return;
-  }
-  for (const QString& line : text.split(QLatin1Char('\n'))) {
-    cell->Comments.push_back(ToCp1251(line));
-  }
+  StoreMemoLines(*CommentsMemo, cell->Comments);
 }
 
 void TSetupTab::FillSelector() {
@@ -476,13 +463,7 @@ void TSetupTab::FillSelector() {
 
 void TSetupTab::SelectRow(int row, bool toTop) {
   Filling = true;
-  if (row >= 1 && row <= kSelectorRows) {
-    SelectorGrid->setCurrentCell(row - 1, 1);
-    SelectorGrid->selectRow(row - 1);
-  }
-  if (toTop) {
-    SelectorGrid->scrollToTop();
-  }
+  SelectSelectorRow(*SelectorGrid, row, toTop);
   Filling = false;
 }
 
@@ -648,11 +629,7 @@ void TSetupTab::ShowConfiguration(int c) {
   Form.SelectedConfiguration = static_cast<std::uint16_t>(c);
   TBaseConfigCell& cell = *configs.Configurations[static_cast<std::size_t>(c)];
   configs.DrawingRecord->Refer(&cell);
-  QStringList lines;
-  for (const std::string& line : cell.Comments) {
-    lines.push_back(FromCp1251(line));
-  }
-  CommentsMemo->setPlainText(lines.join(QLatin1Char('\n')));
+  ShowMemoLines(*CommentsMemo, cell.Comments);
   SetCaption(c, 14);
   ShowIndicators();
   RefreshConditionsAndResults();
@@ -768,14 +745,10 @@ void TSetupTab::Load() {
   const TLocalStrings& s = Form.Strings;
   SelectRow(1, true);
   ClearSignalView(*Surface);
-  const std::optional<std::filesystem::path> path = Form.FileDialogs().ChooseOpen(
-      {FromCp1251(s.Caption(55)), FromCp1251(Filter()), QStringLiteral("ctf")});
+  const std::optional<std::filesystem::path> path =
+      ChooseFileToOpen(Form.FileDialogs(), Form.Feedback, s,
+                       {FromCp1251(s.Caption(55)), FromCp1251(Filter()), QStringLiteral("ctf")});
   if (!path) {
-    return;
-  }
-  std::error_code ignored;
-  if (!std::filesystem::is_regular_file(*path, ignored)) {
-    Form.Feedback.ShowMessage(s.Error(9), s.Error(28), TMessageIcon::Error);
     return;
   }
   configs.Source = kSourceFile;
@@ -810,14 +783,10 @@ void TSetupTab::Load() {
 void TSetupTab::Save() {
   const TLocalStrings& s = Form.Strings;
   StoreComments();
-  const std::optional<std::filesystem::path> path = Form.FileDialogs().ChooseSave(
-      {FromCp1251(s.Caption(53)), FromCp1251(Filter()), QStringLiteral("ctf")});
+  const std::optional<std::filesystem::path> path =
+      ChooseFileToSave(Form.FileDialogs(), Form.Feedback, s,
+                       {FromCp1251(s.Caption(53)), FromCp1251(Filter()), QStringLiteral("ctf")});
   if (!path) {
-    return;
-  }
-  std::error_code ignored;
-  if (std::filesystem::exists(*path, ignored) &&
-      !Form.Feedback.AskYesNo(s.Error(9), s.Error(8), TMessageIcon::Warning)) {
     return;
   }
   if (!SaveConfigurationFile(Form.Configs, *path).Ok) {

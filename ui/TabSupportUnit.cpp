@@ -3,6 +3,9 @@
 #include <QAction>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QStringList>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
@@ -143,6 +146,69 @@ bool TValueCellDelegate::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QStyledItemDelegate::eventFilter(watched, event);
+}
+
+QLabel* MakeHeaderLabel(QWidget& page) {
+  auto* label = new QLabel(&page);
+  QFont bold = label->font();
+  bold.setBold(true);
+  label->setFont(bold);
+  return label;
+}
+
+void StoreMemoLines(const QPlainTextEdit& memo, std::vector<std::string>& lines) {
+  lines.clear();
+  const QString text = memo.toPlainText();
+  if (text.isEmpty()) {
+    return;
+  }
+  for (const QString& line : text.split(QLatin1Char('\n'))) {
+    lines.push_back(ToCp1251(line));
+  }
+}
+
+void ShowMemoLines(QPlainTextEdit& memo, const std::vector<std::string>& lines) {
+  QStringList shown;
+  for (const std::string& line : lines) {
+    shown.push_back(FromCp1251(line));
+  }
+  memo.setPlainText(shown.join(QLatin1Char('\n')));
+}
+
+void SelectSelectorRow(QTableWidget& grid, int row, bool toTop) {
+  if (row >= 1 && row <= grid.rowCount()) {
+    grid.setCurrentCell(row - 1, 1);
+    grid.selectRow(row - 1);
+  }
+  if (toTop) {
+    grid.scrollToTop();
+  }
+}
+
+std::optional<std::filesystem::path> ChooseFileToOpen(IFileDialogs& dialogs,
+                                                       IUserFeedback& feedback,
+                                                       const TLocalStrings& strings,
+                                                       const TFileDialogRequest& request) {
+  std::optional<std::filesystem::path> path = dialogs.ChooseOpen(request);
+  std::error_code ignored;
+  if (path && !std::filesystem::is_regular_file(*path, ignored)) {
+    feedback.ShowMessage(strings.Error(9), strings.Error(28), TMessageIcon::Error);
+    return std::nullopt;
+  }
+  return path;
+}
+
+std::optional<std::filesystem::path> ChooseFileToSave(IFileDialogs& dialogs,
+                                                       IUserFeedback& feedback,
+                                                       const TLocalStrings& strings,
+                                                       const TFileDialogRequest& request) {
+  std::optional<std::filesystem::path> path = dialogs.ChooseSave(request);
+  std::error_code ignored;
+  if (path && std::filesystem::exists(*path, ignored) &&
+      !feedback.AskYesNo(strings.Error(9), strings.Error(8), TMessageIcon::Warning)) {
+    return std::nullopt;
+  }
+  return path;
 }
 
 int FirstVisibleRow(const QTableWidget& grid) {

@@ -4,13 +4,21 @@
 
 #include <QStyledItemDelegate>
 #include <array>
+#include <filesystem>
 #include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include <config/BaseConfigObjectsUnit.h>
 #include <strings/LocalStringsUnit.h>
+#include <ports/UserFeedback.h>
+#include <ui/FileDialogsUnit.h>
 #include <ui/GridAdaptersUnit.h>
 
 class QAction;
+class QLabel;
+class QPlainTextEdit;
 class QTableWidget;
 class QToolButton;
 class QWidget;
@@ -62,6 +70,30 @@ void SetFirstVisibleRow(QTableWidget& grid, int row);
 // 25 rows down once past row 25; back, a row above the top comes to the top.
 void ScrollForward(QTableWidget& grid, int row);
 void ScrollBack(QTableWidget& grid, int row);
+
+// A bold header label on a tab page.
+QLabel* MakeHeaderLabel(QWidget& page);
+
+// A comment field and the comment lines of a record or configuration: the
+// field's lines (none for an empty field), and the lines into the field.
+void StoreMemoLines(const QPlainTextEdit& memo, std::vector<std::string>& lines);
+void ShowMemoLines(QPlainTextEdit& memo, const std::vector<std::string>& lines);
+
+// Selects a selector row (from 1), whole, and scrolls to the top if asked.
+void SelectSelectorRow(QTableWidget& grid, int row, bool toTop);
+
+// The file dialogs of the tabs' open and save actions: the file chosen, or
+// nothing when the user cancelled, chose a file that is not there (told
+// with error strings 9 and 28), or would not replace an existing one
+// (asked with error string 8).
+std::optional<std::filesystem::path> ChooseFileToOpen(IFileDialogs& dialogs,
+                                                       IUserFeedback& feedback,
+                                                       const TLocalStrings& strings,
+                                                       const TFileDialogRequest& request);
+std::optional<std::filesystem::path> ChooseFileToSave(IFileDialogs& dialogs,
+                                                       IUserFeedback& feedback,
+                                                       const TLocalStrings& strings,
+                                                       const TFileDialogRequest& request);
 
 // Makes a grid's value column editable through the delegate.
 void MakeValueColumnEditable(TTableGrid& grid, TValueCellDelegate* delegate);
