@@ -100,12 +100,11 @@ TDataTab::TDataTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(fo
 
   auto* body = new QHBoxLayout;
   layout->addLayout(body, 1);
-  const auto header = [&page, this](std::size_t i) { return Headers[i] = MakeHeaderLabel(page); };
 
   // The selector.
   auto* left = new QVBoxLayout;
   body->addLayout(left);
-  left->addWidget(header(0));
+  left->addWidget(Headers[0] = MakeHeaderLabel(page));
   SelectorGrid = new QTableWidget(0, 4, &page);
   SelectorGrid->setObjectName("FlawSelectorDataDrawGrid");
   SelectorGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -137,20 +136,10 @@ TDataTab::TDataTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(fo
           [this](int column) { DoubleClick(column, 0); });
 
   // The picture, results and conditions.
-  auto* middle = new QVBoxLayout;
-  body->addLayout(middle);
-  CaptionPanel = new QLabel(&page);
-  CaptionPanel->setObjectName("FlawdetailCaptionPanel");
-  CaptionPanel->setFrameShape(QFrame::Panel);
-  CaptionPanel->setFrameShadow(QFrame::Sunken);
-  middle->addWidget(CaptionPanel);
-  middle->addLayout(indicatorRow);
-  middle->addWidget(header(1));
   PictureLabel = new QLabel(&page);
   PictureLabel->setObjectName("FlawSignalImage");
   PictureLabel->setFixedSize(kPictureSurface);
   PictureLabel->setContextMenuPolicy(Qt::CustomContextMenu);
-  middle->addWidget(PictureLabel);
   Surface = std::make_unique<TLabelSurface>(*PictureLabel, kPictureSurface);
   auto* menu = new QMenu(PictureLabel);
   QAction* copyImage = menu->addAction(QString());
@@ -162,52 +151,31 @@ TDataTab::TDataTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(fo
   connect(PictureLabel, &QLabel::customContextMenuRequested, menu,
           [this, menu](QPoint at) { menu->popup(PictureLabel->mapToGlobal(at)); });
 
-  auto* grids = new QHBoxLayout;
-  middle->addLayout(grids);
-  auto* results = new QVBoxLayout;
-  grids->addLayout(results);
-  results->addWidget(header(2));
-  ResultsGrid = std::make_unique<TTableGrid>(
-      *MakeParameterTable(&page, "ResultParamsStringGrid", kResultGridRows));
-  results->addWidget(&ResultsGrid->Widget());
-  auto* conditions = new QVBoxLayout;
-  grids->addLayout(conditions);
-  conditions->addWidget(header(3));
-  ConditionsGrid = std::make_unique<TTableGrid>(
-      *MakeParameterTable(&page, "ResultConditionsStringGrid", kResultGridRows));
-  conditions->addWidget(&ConditionsGrid->Widget());
-  middle->addStretch(1);
-
-  // The device settings and the comments.
-  auto* right = new QVBoxLayout;
-  body->addLayout(right);
-  right->addWidget(header(4));
-  static const char* const kGroupNames[] = {"FistParamsGroupStringGrid",
-                                            "SecondParamsGroupStringGrid",
-                                            "ThirdParamsGroupStringGrid",
-                                            "FouthParamsGroupStringGrid"};
-  static const int kGroupRows[] = {5, 4, 4, 5};
-  for (std::size_t g = 0; g < Groups.size(); ++g) {
-    right->addWidget(header(5 + g));
-    Groups[g] = std::make_unique<TTableGrid>(*MakeParameterTable(&page, kGroupNames[g],
-                                                                 kGroupRows[g]));
-    right->addWidget(&Groups[g]->Widget());
-    if (g == 2) {
-      ScaleX = new QComboBox(&page);
-      ScaleX->setObjectName("ScaleXComboBox");
-      ScaleX->setEnabled(false);  // it only shows the record's value
-      right->addWidget(ScaleX);
-      Scale = std::make_unique<TComboScale>(*ScaleX);
-    }
+  // The picture, results and conditions; the device settings and comments.
+  static const TDetailsNames kNames = {
+      "FlawdetailCaptionPanel",
+      "ResultParamsStringGrid",
+      "ResultConditionsStringGrid",
+      {"FistParamsGroupStringGrid", "SecondParamsGroupStringGrid", "ThirdParamsGroupStringGrid",
+       "FouthParamsGroupStringGrid"},
+      {5, 4, 4, 5},
+      "ScaleXComboBox",
+      "CommentsHeader",
+      "CommentsFlawSetailsMemo"};
+  const TDetailsParts parts = BuildDetailsColumns(page, *body, indicatorRow, *PictureLabel, kNames);
+  CaptionPanel = parts.Caption;
+  for (std::size_t i = 1; i < Headers.size(); ++i) {
+    Headers[i] = parts.Headers[i];
   }
-  auto* commentsHeader = new QLabel(&page);
-  commentsHeader->setObjectName("CommentsHeader");
-  right->addWidget(commentsHeader);
-  CommentsMemo = new QPlainTextEdit(&page);
-  CommentsMemo->setObjectName("CommentsFlawSetailsMemo");
-  CommentsMemo->setFixedHeight(80);
-  right->addWidget(CommentsMemo);
-  right->addStretch(1);
+  ResultsGrid = std::make_unique<TTableGrid>(*parts.Results);
+  ConditionsGrid = std::make_unique<TTableGrid>(*parts.Conditions);
+  for (std::size_t g = 0; g < Groups.size(); ++g) {
+    Groups[g] = std::make_unique<TTableGrid>(*parts.Groups[g]);
+  }
+  ScaleX = parts.Scale;
+  ScaleX->setEnabled(false);  // it only shows the record's value
+  Scale = std::make_unique<TComboScale>(*ScaleX);
+  CommentsMemo = parts.Comments;
   Limiter = new TMemoTextLimiter(*CommentsMemo, kCommentLines, kCommentDisplayLines,
                                  kCommentChars, Form.Feedback);
   CommentsMemo->installEventFilter(this);
@@ -233,7 +201,6 @@ void TDataTab::LoadTexts() {
   SelectorGrid->setHorizontalHeaderLabels({caption(26), caption(41), caption(28), caption(29)});
   PictureLabel->findChild<QAction*>("CopyFlawImageMenuItem")->setText(caption(110));
   PictureLabel->findChild<QAction*>("CopyFlawDataMenuItem")->setText(caption(111));
-  LoadTabActionTexts(Form, s);
   for (int row = 0; row < kResultGridRows; ++row) {
     ResultsGrid->SetCell(0, row, s.Value(static_cast<std::uint16_t>(kFirstResultCaption + row)));
   }

@@ -225,11 +225,10 @@ TSetupTab::TSetupTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(
 
   auto* body = new QHBoxLayout;
   layout->addLayout(body, 1);
-  const auto header = [&page, this](std::size_t i) { return Headers[i] = MakeHeaderLabel(page); };
 
   auto* left = new QVBoxLayout;
   body->addLayout(left);
-  left->addWidget(header(0));
+  left->addWidget(Headers[0] = MakeHeaderLabel(page));
   SelectorGrid = new QTableWidget(kSelectorRows, 3, &page);
   SelectorGrid->setObjectName("ConfigSelectorStringGrid");
   SelectorGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -259,21 +258,11 @@ TSetupTab::TSetupTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(
   connect(SelectorGrid->horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,
           [this](int column) { DoubleClick(column, 0); });
 
-  auto* middle = new QVBoxLayout;
-  body->addLayout(middle);
-  CaptionPanel = new QLabel(&page);
-  CaptionPanel->setObjectName("ConfigDetailsCaptionPanel");
-  CaptionPanel->setFrameShape(QFrame::Panel);
-  CaptionPanel->setFrameShadow(QFrame::Sunken);
-  middle->addWidget(CaptionPanel);
-  middle->addLayout(modes);
-  middle->addWidget(header(1));
   PictureLabel = new TPictureLabel(&page);
   PictureLabel->setObjectName("SignalConfigDetailsImage");
   PictureLabel->setFixedSize(kPictureSurface);
   PictureLabel->setMouseTracking(true);
   PictureLabel->setContextMenuPolicy(Qt::CustomContextMenu);
-  middle->addWidget(PictureLabel);
   Surface = std::make_unique<TLabelSurface>(*PictureLabel, kPictureSurface);
   PictureMouse = std::make_unique<TSetupPictureMouse>(static_cast<ISetupPictureHost&>(*this));
   PictureLabel->OnPress = [this](QPoint p) { PictureMouse->MouseDown(p.x(), p.y()); };
@@ -297,22 +286,24 @@ TSetupTab::TSetupTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(
   connect(PictureLabel, &QLabel::customContextMenuRequested, menu,
           [this, menu](QPoint at) { menu->popup(PictureLabel->mapToGlobal(at)); });
 
-  auto* grids = new QHBoxLayout;
-  middle->addLayout(grids);
-  auto* results = new QVBoxLayout;
-  grids->addLayout(results);
-  results->addWidget(header(2));
-  ResultsGrid = std::make_unique<TTableGrid>(
-      *MakeParameterTable(&page, "ResultParamsConfigDetailsStringGrid", kResultGridRows));
-  results->addWidget(&ResultsGrid->Widget());
-  auto* conditions = new QVBoxLayout;
-  grids->addLayout(conditions);
-  conditions->addWidget(header(3));
-  ConditionsGrid = std::make_unique<TTableGrid>(
-      *MakeParameterTable(&page, "ResultConditionsConfigDetailsStringGrid", kResultGridRows));
-  conditions->addWidget(&ConditionsGrid->Widget());
-  middle->addStretch(1);
-
+  static const TDetailsNames kNames = {
+      "ConfigDetailsCaptionPanel",
+      "ResultParamsConfigDetailsStringGrid",
+      "ResultConditionsConfigDetailsStringGrid",
+      {"FistParamsGroupConfigsStringGrid", "SecondParamsGroupConfigsStringGrid",
+       "ThirdParamsGroupConfigsStringGrid", "FourthParamsGroupConfigsStringGrid"},
+      {5, 5, 4, 5},
+      "ScaleXConfigsComboBox",
+      "ConfigCommentsHeader",
+      "CommentsConfigDetailsMemo"};
+  const TDetailsParts parts = BuildDetailsColumns(page, *body, modes, *PictureLabel, kNames);
+  CaptionPanel = parts.Caption;
+  for (std::size_t i = 1; i < Headers.size(); ++i) {
+    Headers[i] = parts.Headers[i];
+  }
+  ResultsGrid = std::make_unique<TTableGrid>(*parts.Results);
+  ConditionsGrid = std::make_unique<TTableGrid>(*parts.Conditions);
+  // The conditions and the four groups are edited in place.
   const auto format = [this] { return Form.Configs.NumberFormat; };
   const auto editable = [this, &format](TTableGrid& grid, int group) {
     auto* delegate = new TValueCellDelegate(
@@ -320,36 +311,14 @@ TSetupTab::TSetupTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(
     MakeValueColumnEditable(grid, delegate);
   };
   editable(*ConditionsGrid, 0);
-
-  auto* right = new QVBoxLayout;
-  body->addLayout(right);
-  right->addWidget(header(4));
-  static const char* const kGroupNames[] = {
-      "FistParamsGroupConfigsStringGrid", "SecondParamsGroupConfigsStringGrid",
-      "ThirdParamsGroupConfigsStringGrid", "FourthParamsGroupConfigsStringGrid"};
-  static const int kGroupRows[] = {5, 5, 4, 5};
   for (std::size_t g = 0; g < Groups.size(); ++g) {
-    right->addWidget(header(5 + g));
-    Groups[g] = std::make_unique<TTableGrid>(
-        *MakeParameterTable(&page, kGroupNames[g], kGroupRows[g]));
+    Groups[g] = std::make_unique<TTableGrid>(*parts.Groups[g]);
     editable(*Groups[g], static_cast<int>(g) + 1);
-    right->addWidget(&Groups[g]->Widget());
-    if (g == 2) {
-      ScaleX = new QComboBox(&page);
-      ScaleX->setObjectName("ScaleXConfigsComboBox");
-      right->addWidget(ScaleX);
-      Scale = std::make_unique<TComboScale>(*ScaleX);
-      connect(ScaleX, &QComboBox::activated, this, [this](int) { ScaleChanged(); });
-    }
   }
-  auto* commentsHeader = new QLabel(&page);
-  commentsHeader->setObjectName("ConfigCommentsHeader");
-  right->addWidget(commentsHeader);
-  CommentsMemo = new QPlainTextEdit(&page);
-  CommentsMemo->setObjectName("CommentsConfigDetailsMemo");
-  CommentsMemo->setFixedHeight(80);
-  right->addWidget(CommentsMemo);
-  right->addStretch(1);
+  ScaleX = parts.Scale;
+  Scale = std::make_unique<TComboScale>(*ScaleX);
+  connect(ScaleX, &QComboBox::activated, this, [this](int) { ScaleChanged(); });
+  CommentsMemo = parts.Comments;
   Limiter = new TMemoTextLimiter(*CommentsMemo, 0, kCommentDisplayLines, 0, Form.Feedback);
   CommentsMemo->installEventFilter(this);
   ShowModeIndicators(ModeButtons, nullptr);
@@ -378,7 +347,6 @@ void TSetupTab::LoadTexts() {
   PictureLabel->findChild<QAction*>("PasteConfigAction")->setText(caption(109));
   PictureLabel->findChild<QAction*>("CopyConfigImageMenuItem")->setText(caption(110));
   PictureLabel->findChild<QAction*>("CopyConfigDataMenuItem")->setText(caption(111));
-  LoadTabActionTexts(Form, s);
   for (QToolButton* button : Form.findChildren<QToolButton*>()) {
     const QVariant prefix = button->property("veltHintPrefix");
     if (prefix.isValid()) {

@@ -1,6 +1,7 @@
 #include <ui/TabSupportUnit.h>
 
 #include <QAction>
+#include <QBoxLayout>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -107,7 +108,7 @@ QWidget* TValueCellDelegate::createEditor(QWidget* parent, const QStyleOptionVie
   if (!style.Mask.empty()) {
     field->setMaxLength(static_cast<int>(style.Mask.size()));
   }
-  field->installEventFilter(const_cast<TValueCellDelegate*>(this));
+  // The view filters the editor's events through this delegate.
   return field;
 }
 
@@ -154,6 +155,63 @@ QLabel* MakeHeaderLabel(QWidget& page) {
   bold.setBold(true);
   label->setFont(bold);
   return label;
+}
+
+TDetailsParts BuildDetailsColumns(QWidget& page, QBoxLayout& body, QLayout* buttons,
+                                  QLabel& picture, const TDetailsNames& names) {
+  constexpr int kResultGridRows = 8;
+  TDetailsParts parts;
+  for (std::size_t i = 1; i < parts.Headers.size(); ++i) {
+    parts.Headers[i] = MakeHeaderLabel(page);
+  }
+  auto* middle = new QVBoxLayout;
+  body.addLayout(middle);
+  parts.Caption = new QLabel(&page);
+  parts.Caption->setObjectName(names.Caption);
+  parts.Caption->setFrameShape(QFrame::Panel);
+  parts.Caption->setFrameShadow(QFrame::Sunken);
+  middle->addWidget(parts.Caption);
+  if (buttons != nullptr) {
+    middle->addLayout(buttons);
+  }
+  middle->addWidget(parts.Headers[1]);
+  middle->addWidget(&picture);
+  auto* grids = new QHBoxLayout;
+  middle->addLayout(grids);
+  const auto column = [&page, grids](QLabel* header, const char* name) {
+    auto* layout = new QVBoxLayout;
+    grids->addLayout(layout);
+    layout->addWidget(header);
+    QTableWidget* table = MakeParameterTable(&page, name, kResultGridRows);
+    layout->addWidget(table);
+    return table;
+  };
+  parts.Results = column(parts.Headers[2], names.Results);
+  parts.Conditions = column(parts.Headers[3], names.Conditions);
+  middle->addStretch(1);
+
+  auto* right = new QVBoxLayout;
+  body.addLayout(right);
+  right->addWidget(parts.Headers[4]);
+  for (std::size_t g = 0; g < parts.Groups.size(); ++g) {
+    right->addWidget(parts.Headers[5 + g]);
+    parts.Groups[g] = MakeParameterTable(&page, names.Groups[g], names.GroupRows[g]);
+    right->addWidget(parts.Groups[g]);
+    if (g == 2) {
+      parts.Scale = new QComboBox(&page);
+      parts.Scale->setObjectName(names.Scale);
+      right->addWidget(parts.Scale);
+    }
+  }
+  parts.CommentsHeader = new QLabel(&page);
+  parts.CommentsHeader->setObjectName(names.CommentsHeader);
+  right->addWidget(parts.CommentsHeader);
+  parts.Comments = new QPlainTextEdit(&page);
+  parts.Comments->setObjectName(names.Comments);
+  parts.Comments->setFixedHeight(80);
+  right->addWidget(parts.Comments);
+  right->addStretch(1);
+  return parts;
 }
 
 void StoreMemoLines(const QPlainTextEdit& memo, std::vector<std::string>& lines) {

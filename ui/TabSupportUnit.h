@@ -17,6 +17,9 @@
 #include <ui/GridAdaptersUnit.h>
 
 class QAction;
+class QBoxLayout;
+class QComboBox;
+class QLayout;
 class QLabel;
 class QPlainTextEdit;
 class QTableWidget;
@@ -73,6 +76,35 @@ void ScrollBack(QTableWidget& grid, int row);
 
 // A bold header label on a tab page.
 QLabel* MakeHeaderLabel(QWidget& page);
+
+// The record view the data and setup tabs share: a middle column with the
+// caption panel, a row of buttons, the picture and the results and
+// conditions grids under it, and a right column with the four parameter
+// groups (the X-scale selector after the third) and the comments.
+struct TDetailsNames {
+  const char* Caption;
+  const char* Results;
+  const char* Conditions;
+  std::array<const char*, 4> Groups;
+  std::array<int, 4> GroupRows;
+  const char* Scale;
+  const char* CommentsHeader;
+  const char* Comments;
+};
+struct TDetailsParts {
+  QLabel* Caption = nullptr;
+  // Index 1 the picture, 2 results, 3 conditions, 4 device settings, 5..8
+  // the groups; 0 is the tab's own (its selector).
+  std::array<QLabel*, 9> Headers{};
+  QTableWidget* Results = nullptr;
+  QTableWidget* Conditions = nullptr;
+  std::array<QTableWidget*, 4> Groups{};
+  QComboBox* Scale = nullptr;
+  QLabel* CommentsHeader = nullptr;
+  QPlainTextEdit* Comments = nullptr;
+};
+TDetailsParts BuildDetailsColumns(QWidget& page, QBoxLayout& body, QLayout* buttons,
+                                  QLabel& picture, const TDetailsNames& names);
 
 // A comment field and the comment lines of a record or configuration: the
 // field's lines (none for an empty field), and the lines into the field.

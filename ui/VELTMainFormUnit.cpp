@@ -17,6 +17,7 @@
 #include <ui/EditStringParameterUnit.h>
 #include <ui/FileDialogsUnit.h>
 #include <ui/SetupTabUnit.h>
+#include <ui/TabSupportUnit.h>
 #include <ui/htmlhint.h>
 #include <ui/DeviceMonitorUnit.h>
 #include <ui/PageControlUnit.h>
@@ -261,6 +262,7 @@ void TVELTMainForm::LoadTexts() {
   }
   ReportPanel1->LoadTexts(Strings);
   ReportPanel2->LoadTexts(Strings);
+  LoadTabActionTexts(*this, Strings);
   DataTab->LoadTexts();
   SetupTab->LoadTexts();
 }
