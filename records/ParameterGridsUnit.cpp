@@ -3,6 +3,8 @@
 #include <array>
 #include <vector>
 
+#include <records/ConfigSnapshotUnit.h>
+
 namespace velt {
 namespace {
 
@@ -158,12 +160,22 @@ bool ApplyGroup(TDataCell& record, TParameterGroup group, IParameterGrid& grid,
   for (std::size_t row = 0; row < parameters.size(); ++row) {
     texts.push_back(grid.Cell(kValueColumn, static_cast<int>(row)));
   }
+  // The rows of a group depend on each other (a strobe's length is counted
+  // from its begin): a begin taken while its length is refused would leave
+  // a strobe that ends before it begins. A group is taken whole or not at
+  // all.
+  const TConfigSnapshot before(*cell);
   bool accepted = true;
   for (std::size_t row = 0; row < parameters.size(); ++row) {
     accepted = cell->SetParameterText(texts[row], parameters[row]) == 0 && accepted;
   }
   if (group == TParameterGroup::Third && scale != nullptr) {
     accepted = cell->SetParameterText(scale->CurrentText(), kScaleParameter) == 0 && accepted;
+  }
+  if (!accepted) {
+    before.Restore(*cell);
+  }
+  if (group == TParameterGroup::Third && scale != nullptr) {
     FillThirdGroup(record, grid, *scale);
   } else if (group != TParameterGroup::Conditions) {
     FillGroup(record, group, grid);
@@ -177,6 +189,8 @@ bool ApplyOnlineGroup(TDataCell& record, int editor, IParameterGrid& grid) {
   if (cell == nullptr || parameters.empty()) {
     return false;
   }
+  // Taken whole or not at all, as the setup groups.
+  const TConfigSnapshot before(*cell);
   bool accepted = true;
   if (editor == 1) {
     std::vector<std::string> texts;
@@ -185,6 +199,9 @@ bool ApplyOnlineGroup(TDataCell& record, int editor, IParameterGrid& grid) {
     }
     for (std::size_t row = 0; row < parameters.size(); ++row) {
       accepted = cell->SetParameterText(texts[row], parameters[row]) == 0 && accepted;
+    }
+    if (!accepted) {
+      before.Restore(*cell);
     }
     return accepted;
   }
@@ -200,6 +217,11 @@ bool ApplyOnlineGroup(TDataCell& record, int editor, IParameterGrid& grid) {
     const std::uint8_t k = parameters[static_cast<std::size_t>(row)];
     accepted = cell->SetParameterText(grid.Cell(kValueColumn, row), k) == 0 && accepted;
     grid.SetCell(kValueColumn, row, cell->ParameterText(k));
+  }
+  if (!accepted) {
+    // The rows shown after their writes show the cell as it is again.
+    before.Restore(*cell);
+    FillOnlineGroup(record, editor, grid);
   }
   return accepted;
 }

@@ -69,15 +69,17 @@ void PrepareEditors(const TBaseConfigCell& cell, TEditableGrids& grids);
 
 // Writes a setup group's rows into the configuration, in row order (the
 // third group then the selector's text as parameter 22); true when every
-// text was accepted. A refused text leaves its parameter unchanged and the
-// other rows are still written. The four setup groups are then filled anew
-// from the configuration; the conditions group is not. Without a
-// configuration nothing happens and the result is false.
+// text was accepted. When any text is refused, the whole configuration is
+// put back as it was before the group was written (every row of the group
+// or none). The four setup groups are then filled anew from the
+// configuration; the conditions group is not (its tab refills it). Without
+// a configuration nothing happens and the result is false.
 bool ApplyGroup(TDataCell& record, TParameterGroup group, IParameterGrid& grid,
                 IScaleSelector* scale = nullptr);
-// The same for an online editor: the first writes its rows without showing
-// them again; the others write row by row, each row showing its parameter
-// anew right after, the fourth in the order rows 2, 0, 1, 3.
+// The same for an online editor, whole or not at all: the first writes its
+// rows without showing them again; the others write row by row, each row
+// showing its parameter anew right after, the fourth in the order rows 2,
+// 0, 1, 3, and all rows again from the configuration put back on a refusal.
 bool ApplyOnlineGroup(TDataCell& record, int editor, IParameterGrid& grid);
 
 // Whether a typed character may go into a value cell: digits and the

@@ -8,10 +8,12 @@
 
 #include <map>
 #include <memory>
+#include <sstream>
 #include <utility>
 #include <vector>
 
 #include <config/ConfigObject5_01ver_Unit.h>
+#include <config/TextRecordIO.h>
 #include <strings/LocalStringsUnit.h>
 
 #include "support/RecordingFeedback.h"
@@ -74,6 +76,23 @@ class TRecordingCell : public T5_01ConfigCell {
   }
   std::vector<std::uint8_t> Written;
 };
+
+// Everything a cell stores or sends (its text record and its device image)
+// and what its editors remember (the last accepted values).
+std::string Whole(TBaseConfigCell& cell) {
+  // Encoding sets the level rows from the percents: first, so that taking
+  // the print twice gives the same.
+  TDeviceImage image{};
+  cell.EncodeImage(image, cell.CONFIGURATION_NO);
+  std::ostringstream text;
+  TTextWriter writer(text);
+  cell.WriteText(writer);
+  text << std::string(image.begin(), image.end());
+  for (const SINGLE_PARAM_SCHEME& scheme : cell.Schemes) {
+    text << '|' << scheme.LastAccepted;
+  }
+  return text.str();
+}
 
 // The shipped strings, installed for the captions and the pick lists.
 class ParameterGrids : public ::testing::Test {
@@ -172,17 +191,54 @@ TEST_F(ParameterGrids, ApplyingWritesEveryRowKeepsRefusedOnesAndShowsTheConfigur
   Cell->FillParameterList(scale, kScaleParameter);
   scale.Selected = 1;
   Cell->Written.clear();
+  const std::string before = Whole(*Cell);
   EXPECT_FALSE(ApplyGroup(Record, TParameterGroup::Third, grid, &scale));
   EXPECT_EQ(Cell->Written, (std::vector<std::uint8_t>{18, 19, 20, 21, 22}));
+  // One refused row refuses the group: none of its rows is taken.
   EXPECT_EQ(Cell->VELOCITY, velocityBefore);
+  EXPECT_EQ(Whole(*Cell), before);
+  for (int row = 0; row < 4; ++row) {  // every row shows the cell again
+    EXPECT_EQ(grid.Cell(1, row), Cell->ParameterText(GroupParameters(TParameterGroup::Third)[row]));
+  }
+
+  grid.SetCell(1, 0, "4000");
+  grid.SetCell(1, 2, "20");
+  grid.SetCell(1, 3, "40");
+  scale.Selected = 1;
+  EXPECT_TRUE(ApplyGroup(Record, TParameterGroup::Third, grid, &scale));
+  EXPECT_EQ(Cell->VELOCITY, 4000);
   EXPECT_EQ(Cell->POISK, 20);
   EXPECT_EQ(Cell->OTSECHKA, 40);
   EXPECT_EQ(Cell->SCREEN_UNITS, 1);
-  EXPECT_EQ(grid.Cell(1, 0), Cell->ParameterText(18));  // the refused row shows the value again
+}
 
-  grid.SetCell(1, 0, "4000");
-  EXPECT_TRUE(ApplyGroup(Record, TParameterGroup::Third, grid, &scale));
-  EXPECT_EQ(Cell->VELOCITY, 4000);
+// A strobe's begin typed far beyond its end, and other refused rows of the
+// conditions: the cell stays exactly as it was, the strobe never ends
+// before it begins.
+TEST_F(ParameterGrids, ARefusedConditionsEditLeavesTheWholeCellAsItWas) {
+  struct TCase {
+    int Row;
+    const char* Text;
+  };
+  const TCase cases[] = {{0, "999"}, {3, "999"}, {1, "999"}, {2, "abc"}, {5, "9999"}};
+  for (const TCase& c : cases) {
+    TGrid grid;
+    FillGroup(Record, TParameterGroup::Conditions, grid);
+    grid.SetCell(1, c.Row, c.Text);
+    const std::string before = Whole(*Cell);
+    EXPECT_FALSE(ApplyGroup(Record, TParameterGroup::Conditions, grid)) << c.Row << c.Text;
+    EXPECT_EQ(Whole(*Cell), before) << c.Row << " " << c.Text;
+    EXPECT_LE(Cell->StrobeBeginPath(0), Cell->StrobeEndPath(0)) << c.Row << c.Text;
+    EXPECT_LE(Cell->StrobeBeginPath(1), Cell->StrobeEndPath(1)) << c.Row << c.Text;
+    EXPECT_TRUE(Cell->Validate()) << c.Row << c.Text;
+  }
+  // A begin that fits is taken with the length shown beside it.
+  TGrid grid;
+  FillGroup(Record, TParameterGroup::Conditions, grid);
+  const std::string begin = Cell->ParameterText(0);
+  grid.SetCell(1, 0, "4");
+  EXPECT_TRUE(ApplyGroup(Record, TParameterGroup::Conditions, grid));
+  EXPECT_NE(Cell->ParameterText(0), begin);
 }
 
 TEST_F(ParameterGrids, TheConditionsGroupIsWrittenButNotShownAgain) {
@@ -201,12 +257,15 @@ TEST_F(ParameterGrids, OnlineEditorsWriteInTheirOwnWays) {
   TGrid first;
   FillOnlineGroup(Record, 1, first);
   first.Writes.clear();
+  first.SetCell(1, 0, "1");  // a begin that fits, in a refused group
   first.SetCell(1, 2, "zz");
   first.Writes.clear();
   Cell->Written.clear();
+  const std::string before = Whole(*Cell);
   EXPECT_FALSE(ApplyOnlineGroup(Record, 1, first));
   EXPECT_EQ(Cell->Written, (std::vector<std::uint8_t>{0, 1, 2, 3, 4, 5}));
   EXPECT_TRUE(first.Writes.empty());  // not shown again
+  EXPECT_EQ(Whole(*Cell), before);
 
   TGrid fourth;
   FillOnlineGroup(Record, 4, fourth);
@@ -214,10 +273,18 @@ TEST_F(ParameterGrids, OnlineEditorsWriteInTheirOwnWays) {
   fourth.SetCell(1, 2, "99999");  // velocity out of range
   fourth.Writes.clear();
   Cell->Written.clear();
+  const double thickness = Cell->THICKNESS;
   EXPECT_FALSE(ApplyOnlineGroup(Record, 4, fourth));
   EXPECT_EQ(Cell->Written, (std::vector<std::uint8_t>{18, 19, 21, 28}));
-  EXPECT_EQ(fourth.Writes, (std::vector<int>{2, 0, 1, 3}));  // each row shown after its write
+  // Each row shown after its write, then all again from the cell put back.
+  EXPECT_EQ(fourth.Writes, (std::vector<int>{2, 0, 1, 3, 0, 1, 2, 3}));
   EXPECT_EQ(fourth.Cell(1, 2), Cell->ParameterText(18));
+  EXPECT_EQ(fourth.Cell(1, 0), Cell->ParameterText(19));
+  EXPECT_DOUBLE_EQ(Cell->THICKNESS, thickness);
+
+  fourth.SetCell(1, 0, "12.5");
+  fourth.SetCell(1, 2, "4000");
+  EXPECT_TRUE(ApplyOnlineGroup(Record, 4, fourth));
   EXPECT_DOUBLE_EQ(Cell->THICKNESS, 12.5);
 }
 
