@@ -290,6 +290,47 @@ void ResetDragState(TDataCell& record) {
   record.GrabbedObject = kNothingObject;
 }
 
+// ---- Grabbing ------------------------------------------------------------------------
+
+bool TDragGrab::Press(TDataCell& record, TMouseButton button) {
+  if (button != TMouseButton::Left) {
+    Drop(record);
+    return false;
+  }
+  record.GrabbedObject = record.HoverObject;
+  Before.reset();
+  Of = record.Configuration();
+  if (record.GrabbedObject == kNothingObject || Of == nullptr) {
+    return false;
+  }
+  Before.emplace(*Of);
+  return true;
+}
+
+bool TDragGrab::Release(TDataCell& record) {
+  const bool held = record.GrabbedObject != kNothingObject;
+  record.GrabbedObject = kNothingObject;
+  Before.reset();
+  Of = nullptr;
+  return held;
+}
+
+bool TDragGrab::Drop(TDataCell& record) {
+  const bool held = record.GrabbedObject != kNothingObject;
+  // Only the configuration the drag began on is put back: showing another
+  // one or a reset of the drag state in between leaves nothing to undo.
+  if (held && Before && record.Configuration() != nullptr && record.Configuration() == Of) {
+    Before->Restore(*record.Configuration());
+  }
+  record.GrabbedObject = kNothingObject;
+  if (held) {
+    record.HoverObject = kNothingObject;
+  }
+  Before.reset();
+  Of = nullptr;
+  return held;
+}
+
 // ---- The setup tab's picture ---------------------------------------------------------
 
 TDataCell* TSetupPictureMouse::ActiveRecord() {
@@ -306,16 +347,35 @@ void TSetupPictureMouse::Remember(int x, int y) {
 }
 
 void TSetupPictureMouse::Commit() {
-  Host.WriteWorkingConfiguration();
+  // Marked first: the write is the last step, whatever the window does
+  // while the instrument takes it.
   Host.MarkChanged();
+  Host.WriteWorkingConfiguration();
 }
 
-void TSetupPictureMouse::MouseDown(int x, int y) {
+void TSetupPictureMouse::Undone() {
+  Host.SetCursorShape(TMouseCursorShape::Default);
+  Host.Redraw();
+  Host.RefreshConditionsAndResults();
+}
+
+void TSetupPictureMouse::ReleaseLost() {
+  TDataCell* record = ActiveRecord();
+  if (record != nullptr && Grab.Drop(*record)) {
+    Undone();
+  }
+}
+
+void TSetupPictureMouse::MouseDown(int x, int y, TMouseButton button) {
   TDataCell* record = ActiveRecord();
   if (record == nullptr) {
     return;
   }
-  record->GrabbedObject = record->HoverObject;
+  if (button != TMouseButton::Left) {
+    ReleaseLost();
+    return;
+  }
+  Grab.Press(*record, button);
   if (record->GrabbedObject == kStrobe1Body || record->GrabbedObject == kStrobe2Body) {
     const int offset = x - StrobeBeginX(*record->Configuration(), View, record->GrabbedObject);
     // The hover test finds a body only right of its begin; a stale hover
@@ -325,20 +385,24 @@ void TSetupPictureMouse::MouseDown(int x, int y) {
   Remember(x, y);
 }
 
-void TSetupPictureMouse::MouseMove(int x, int y, int width, int height) {
+void TSetupPictureMouse::MouseMove(int x, int y, int width, int height, bool leftHeld) {
   TDataCell* record = ActiveRecord();
   if (record == nullptr) {
     return;
   }
   TBaseConfigCell& cell = *record->Configuration();
+  if (!leftHeld && record->GrabbedObject != kNothingObject) {
+    // The button went up where the picture did not see it.
+    ReleaseLost();
+  }
   if (x < 0 || y < 0 || x > width || y > height) {
-    // Leaving the picture ends a drag as a release would.
-    if (record->GrabbedObject != kNothingObject) {
-      Commit();
+    // Leaving the picture with the button held ends a drag as a release
+    // would.
+    if (Grab.Release(*record)) {
       Host.SetCursorShape(TMouseCursorShape::Default);
       record->HoverObject = kNothingObject;
+      Commit();
     }
-    record->GrabbedObject = kNothingObject;
     return;
   }
   if (!(x > 0 && y > 0)) {
@@ -390,20 +454,20 @@ void TSetupPictureMouse::MouseMove(int x, int y, int width, int height) {
   Remember(x, y);
 }
 
-void TSetupPictureMouse::MouseUp() {
+void TSetupPictureMouse::MouseUp(TMouseButton button) {
   TDataCell* record = ActiveRecord();
-  if (record == nullptr) {
+  // Another button's release ends nothing: its press already let go.
+  if (record == nullptr || button != TMouseButton::Left) {
     return;
   }
-  if (record->GrabbedObject != kNothingObject) {
+  if (Grab.Release(*record)) {
     Commit();
   }
-  record->GrabbedObject = kNothingObject;
 }
 
-void TSetupPictureMouse::DoubleClick() {
+void TSetupPictureMouse::DoubleClick(TMouseButton button) {
   TDataCell* record = ActiveRecord();
-  if (record == nullptr) {
+  if (record == nullptr || button != TMouseButton::Left) {
     return;
   }
   TBaseConfigCell& cell = *record->Configuration();

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 
+#include <records/ConfigSnapshotUnit.h>
 #include <records/UniversalDataObjectUnit.h>
 
 namespace velt {
@@ -105,6 +106,35 @@ std::optional<TMouseCursorShape> HoverTest(TDataCell& record, const TSignalViewP
 // tab, downloading configurations and selecting one start from here.
 void ResetDragState(TDataCell& record);
 
+// ---- Grabbing, on both pictures ---------------------------------------------
+
+// The button of a press or a release: only the left one drags.
+enum class TMouseButton : std::uint8_t { Left, Other };
+
+// The object a drag holds, and the configuration as it was when the drag
+// began, so that a drag whose release never comes (a context menu took
+// the mouse, another window or control took the focus, the pointer left
+// without a button held) is undone rather than sent half done. Both
+// pictures follow this rule.
+class TDragGrab {
+ public:
+  // The left button grabs the record's hover object; any other button
+  // grabs nothing and drops what is held (as Drop). True when the left
+  // button grabbed an object.
+  bool Press(TDataCell& record, TMouseButton button);
+  // The release came: the drag's changes stay. True when an object was
+  // held (the caller sends the configuration and marks it changed).
+  bool Release(TDataCell& record);
+  // The release will not come: the configuration is put back as it was at
+  // the press, nothing is held or hovered. True when an object was held
+  // (the caller shows the configuration again; nothing is sent).
+  bool Drop(TDataCell& record);
+
+ private:
+  std::optional<TConfigSnapshot> Before;
+  const TBaseConfigCell* Of = nullptr;
+};
+
 // ---- The setup tab's picture -----------------------------------------------
 
 // What the mouse on the setup picture asks of the setup tab.
@@ -124,22 +154,28 @@ class ISetupPictureHost {
   virtual void SetCursorShape(TMouseCursorShape shape) = 0;
 };
 
-// The setup picture's mouse: a press grabs what the hover test found, moves
-// drag it, the release (or leaving the picture) sends the result to the
-// instrument. Coordinates are those of the picture's surface. The second
-// press of a double click is a press too (MouseDown, then DoubleClick), so
-// the release after it sends the point just inserted or deleted.
+// The setup picture's mouse: a left press grabs what the hover test found,
+// moves drag it, the release (or leaving the picture with the button held)
+// sends the result to the instrument. Any other press, or a release that
+// will not come, undoes the drag and sends nothing. Coordinates are those
+// of the picture's surface. The second press of a double click is a press
+// too (MouseDown, then DoubleClick), so the release after it sends the
+// point just inserted or deleted.
 class TSetupPictureMouse {
  public:
   explicit TSetupPictureMouse(ISetupPictureHost& host,
                               TSignalViewParameters view = kSetupPictureView)
       : Host(host), View(view) {}
 
-  void MouseDown(int x, int y);
-  // `width` and `height` are the picture's surface size.
-  void MouseMove(int x, int y, int width, int height);
-  void MouseUp();
-  void DoubleClick();
+  void MouseDown(int x, int y, TMouseButton button = TMouseButton::Left);
+  // `width` and `height` are the picture's surface size; `leftHeld` whether
+  // the left button is down (a drag moved without it lost its release).
+  void MouseMove(int x, int y, int width, int height, bool leftHeld = true);
+  void MouseUp(TMouseButton button = TMouseButton::Left);
+  void DoubleClick(TMouseButton button = TMouseButton::Left);
+  // The release will not come (a context menu, another window, the focus
+  // or the mouse taken elsewhere): a drag is undone, nothing is sent.
+  void ReleaseLost();
 
   // The mouse position last seen by a press or a move inside the picture.
   int LastX() const { return LastMouseX; }
@@ -150,9 +186,11 @@ class TSetupPictureMouse {
   TDataCell* ActiveRecord();
   void Remember(int x, int y);
   void Commit();
+  void Undone();
 
   ISetupPictureHost& Host;
   TSignalViewParameters View;
+  TDragGrab Grab;
   int LastMouseX = 0;
   int LastMouseY = 0;
 };

@@ -1,6 +1,8 @@
 #include <ui/GridAdaptersUnit.h>
 
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QPixmap>
 
 #include <ui/Cp1251.h>
@@ -52,6 +54,72 @@ TLabelSurface::TLabelSurface(QLabel& label, QSize size)
 }
 
 void TLabelSurface::Present() { Label.setPixmap(QPixmap::fromImage(Image)); }
+
+namespace {
+
+TMouseButton ButtonOf(const QMouseEvent& event) {
+  return event.button() == Qt::LeftButton ? TMouseButton::Left : TMouseButton::Other;
+}
+
+}  // namespace
+
+void TPictureLabel::ReleaseLost() {
+  if (OnReleaseLost) {
+    OnReleaseLost();
+  }
+}
+
+bool TPictureLabel::event(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::Leave:
+      // While the left button is held the picture keeps the mouse and
+      // sees the release wherever it happens.
+      if (!(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
+        ReleaseLost();
+      }
+      break;
+    case QEvent::ActivationChange:
+      if (!isActiveWindow()) {
+        ReleaseLost();
+      }
+      break;
+    case QEvent::Hide:
+    case QEvent::UngrabMouse:
+      ReleaseLost();
+      break;
+    default:
+      break;
+  }
+  return QLabel::event(event);
+}
+
+void TPictureLabel::mousePressEvent(QMouseEvent* event) {
+  if (OnPress) {
+    OnPress(event->position().toPoint(), ButtonOf(*event));
+  }
+}
+
+void TPictureLabel::mouseMoveEvent(QMouseEvent* event) {
+  if (OnMove) {
+    OnMove(event->position().toPoint(), (event->buttons() & Qt::LeftButton) != 0);
+  }
+}
+
+void TPictureLabel::mouseReleaseEvent(QMouseEvent* event) {
+  if (OnRelease) {
+    OnRelease(ButtonOf(*event));
+  }
+}
+
+void TPictureLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+  // The second press of a double click is a press too.
+  if (OnPress) {
+    OnPress(event->position().toPoint(), ButtonOf(*event));
+  }
+  if (OnDoubleClick) {
+    OnDoubleClick(ButtonOf(*event));
+  }
+}
 
 QTableWidget* MakeParameterTable(QWidget* parent, const char* name, int rows) {
   auto* table = new QTableWidget(rows, 2, parent);

@@ -8,10 +8,12 @@
 #include <QImage>
 #include <QLabel>
 #include <QTableWidget>
+#include <functional>
 #include <map>
 
 #include <records/ParameterGridsUnit.h>
 #include <signal/ResultParametersUnit.h>
+#include <signal/SignalViewInteractionUnit.h>
 #include <signal/SignalViewUnit.h>
 
 namespace velt {
@@ -77,6 +79,31 @@ class TLabelSurface : public TSignalSurface {
  private:
   QLabel& Label;
   QImage Image;
+};
+
+// A picture that reports the mouse on it in surface coordinates, with the
+// button of each press and release, whether the left button is held during
+// a move, and the moments a release will not come to it: the pointer left
+// with no button held, the window lost its activation, the picture was
+// hidden, the mouse was taken away.
+class TPictureLabel : public QLabel {
+ public:
+  using QLabel::QLabel;
+  std::function<void(QPoint, TMouseButton)> OnPress;
+  std::function<void(QPoint, bool)> OnMove;
+  std::function<void(TMouseButton)> OnRelease;
+  std::function<void(TMouseButton)> OnDoubleClick;
+  std::function<void()> OnReleaseLost;
+
+ protected:
+  bool event(QEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  void ReleaseLost();
 };
 
 // A two-column table of `rows` rows without headers, its cells read-only.

@@ -111,34 +111,6 @@ bool ChangeMode(TBaseConfigCell& cell, TModeButton button) {
   return false;
 }
 
-void TPictureLabel::mousePressEvent(QMouseEvent* event) {
-  if (OnPress) {
-    OnPress(event->position().toPoint());
-  }
-}
-
-void TPictureLabel::mouseMoveEvent(QMouseEvent* event) {
-  if (OnMove) {
-    OnMove(event->position().toPoint());
-  }
-}
-
-void TPictureLabel::mouseReleaseEvent(QMouseEvent*) {
-  if (OnRelease) {
-    OnRelease();
-  }
-}
-
-void TPictureLabel::mouseDoubleClickEvent(QMouseEvent* event) {
-  // The second press of a double click is a press too.
-  if (OnPress) {
-    OnPress(event->position().toPoint());
-  }
-  if (OnDoubleClick) {
-    OnDoubleClick();
-  }
-}
-
 TSetupTab::TSetupTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(form) {
   auto* layout = new QVBoxLayout(&page);
   layout->setContentsMargins(4, 4, 4, 4);
@@ -265,12 +237,19 @@ TSetupTab::TSetupTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(
   PictureLabel->setContextMenuPolicy(Qt::CustomContextMenu);
   Surface = std::make_unique<TLabelSurface>(*PictureLabel, kPictureSurface);
   PictureMouse = std::make_unique<TSetupPictureMouse>(static_cast<ISetupPictureHost&>(*this));
-  PictureLabel->OnPress = [this](QPoint p) { PictureMouse->MouseDown(p.x(), p.y()); };
-  PictureLabel->OnMove = [this](QPoint p) {
-    PictureMouse->MouseMove(p.x(), p.y(), kPictureSurface.width(), kPictureSurface.height());
+  PictureLabel->OnPress = [this](QPoint p, TMouseButton button) {
+    PictureMouse->MouseDown(p.x(), p.y(), button);
   };
-  PictureLabel->OnRelease = [this] { PictureMouse->MouseUp(); };
-  PictureLabel->OnDoubleClick = [this] { PictureMouse->DoubleClick(); };
+  PictureLabel->OnMove = [this](QPoint p, bool leftHeld) {
+    PictureMouse->MouseMove(p.x(), p.y(), kPictureSurface.width(), kPictureSurface.height(),
+                            leftHeld);
+  };
+  PictureLabel->OnRelease = [this](TMouseButton button) { PictureMouse->MouseUp(button); };
+  PictureLabel->OnDoubleClick = [this](TMouseButton button) { PictureMouse->DoubleClick(button); };
+  PictureLabel->OnReleaseLost = [this] { PictureMouse->ReleaseLost(); };
+  // A drag ends with its release; when the focus goes elsewhere first, the
+  // release will not come to the picture.
+  connect(qApp, &QApplication::focusChanged, this, [this] { PictureMouse->ReleaseLost(); });
 
   auto* menu = new QMenu(PictureLabel);
   const auto item = [menu, this](const char* name, void (TSetupTab::*slot)()) {
@@ -283,8 +262,10 @@ TSetupTab::TSetupTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(
   item("PasteConfigAction", &TSetupTab::Paste)->setEnabled(false);
   item("CopyConfigImageMenuItem", &TSetupTab::CopyImage);
   item("CopyConfigDataMenuItem", &TSetupTab::CopyData);
-  connect(PictureLabel, &QLabel::customContextMenuRequested, menu,
-          [this, menu](QPoint at) { menu->popup(PictureLabel->mapToGlobal(at)); });
+  connect(PictureLabel, &QLabel::customContextMenuRequested, menu, [this, menu](QPoint at) {
+    PictureMouse->ReleaseLost();  // the menu takes the mouse
+    menu->popup(PictureLabel->mapToGlobal(at));
+  });
 
   static const TDetailsNames kNames = {
       "ConfigDetailsCaptionPanel",
@@ -324,7 +305,15 @@ TSetupTab::TSetupTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(
   ShowModeIndicators(ModeButtons, nullptr);
 }
 
-TSetupTab::~TSetupTab() = default;
+TSetupTab::~TSetupTab() {
+  // The picture outlives the tab among the page's children; what it still
+  // reports while it goes must not reach the tab.
+  PictureLabel->OnPress = nullptr;
+  PictureLabel->OnMove = nullptr;
+  PictureLabel->OnRelease = nullptr;
+  PictureLabel->OnDoubleClick = nullptr;
+  PictureLabel->OnReleaseLost = nullptr;
+}
 
 void TSetupTab::LoadTexts() {
   const TLocalStrings& s = Form.Strings;

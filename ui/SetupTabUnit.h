@@ -40,22 +40,6 @@ enum class TModeButton : std::uint8_t {
 // for the third group (and the fourth online group) to be shown anew.
 bool ChangeMode(TBaseConfigCell& cell, TModeButton button);
 
-// A picture that reports the mouse on it in surface coordinates.
-class TPictureLabel : public QLabel {
- public:
-  using QLabel::QLabel;
-  std::function<void(QPoint)> OnPress;
-  std::function<void(QPoint)> OnMove;
-  std::function<void()> OnRelease;
-  std::function<void()> OnDoubleClick;
-
- protected:
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
-  void mouseDoubleClickEvent(QMouseEvent* event) override;
-};
-
 class TSetupTab : public QObject, private ISetupPictureHost {
  public:
   TSetupTab(TVELTMainForm& form, QWidget& page);

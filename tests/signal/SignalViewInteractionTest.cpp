@@ -684,7 +684,7 @@ TEST_F(SignalViewInteractionMouseTest, StrobeDragWritesOnceAtRelease) {
   EXPECT_EQ(Mouse.LastY(), 111);
 
   Mouse.MouseUp();
-  EXPECT_EQ(Host.Log, (TLog{"redraw", "conditions", "redraw", "conditions", "write", "mark"}));
+  EXPECT_EQ(Host.Log, (TLog{"redraw", "conditions", "redraw", "conditions", "mark", "write"}));
   EXPECT_EQ(Record.GrabbedObject, kNoObject);
   Mouse.MouseUp();
   EXPECT_EQ(Host.Log.size(), 6u);
@@ -708,7 +708,7 @@ TEST_F(SignalViewInteractionMouseTest, LeavingThePictureWhileDraggingCommits) {
     Mouse.MouseDown(37, 156);
     Move(c.X, c.Y);
     if (c.Outside) {
-      EXPECT_EQ(Host.Log, (TLog{"write", "mark"})) << c.X << ", " << c.Y;
+      EXPECT_EQ(Host.Log, (TLog{"mark", "write"})) << c.X << ", " << c.Y;
       EXPECT_EQ(Host.Shapes.back(), TMouseCursorShape::Default);
       EXPECT_EQ(Record.HoverObject, kNoObject);
       EXPECT_EQ(Record.GrabbedObject, kNoObject);
@@ -740,7 +740,7 @@ TEST_F(SignalViewInteractionMouseTest, EdgeCursorAndTgvPointDrags) {
   Mouse.MouseUp();
   EXPECT_EQ(Begin(1), 100);
   EXPECT_EQ(End(1), 168);
-  EXPECT_EQ(Host.Log, (TLog{"redraw", "conditions", "write", "mark"}));
+  EXPECT_EQ(Host.Log, (TLog{"redraw", "conditions", "mark", "write"}));
 
   // The cursor follows x only and refreshes the result grid.
   Host.Log.clear();
@@ -752,7 +752,7 @@ TEST_F(SignalViewInteractionMouseTest, EdgeCursorAndTgvPointDrags) {
   Move(100, 120);
   EXPECT_EQ(Cell.CURSOR_POSITION, 99);
   Mouse.MouseUp();
-  EXPECT_EQ(Host.Log, (TLog{"redraw", "results", "write", "mark"}));
+  EXPECT_EQ(Host.Log, (TLog{"redraw", "results", "mark", "write"}));
 
   // A TGV point follows y only.
   Host.Log.clear();
@@ -765,7 +765,7 @@ TEST_F(SignalViewInteractionMouseTest, EdgeCursorAndTgvPointDrags) {
   Move(135, 3);
   EXPECT_EQ(Cell.TGV_GAIN[2], 30);
   Mouse.MouseUp();
-  EXPECT_EQ(Host.Log, (TLog{"redraw", "write", "mark"}));
+  EXPECT_EQ(Host.Log, (TLog{"redraw", "mark", "write"}));
 }
 
 TEST_F(SignalViewInteractionMouseTest, DoubleClickOnAPointDeletesItAndTheReleaseSendsIt) {
@@ -783,7 +783,7 @@ TEST_F(SignalViewInteractionMouseTest, DoubleClickOnAPointDeletesItAndTheRelease
   Move(130, 40);
   EXPECT_EQ(Cell.TGV_GAIN, gains);
   Mouse.MouseUp();
-  EXPECT_EQ(Host.Log, (TLog{"write", "mark", "redraw", "mark", "redraw", "write", "mark"}));
+  EXPECT_EQ(Host.Log, (TLog{"mark", "write", "redraw", "mark", "redraw", "mark", "write"}));
   EXPECT_EQ(Host.WrittenTgvNumbers, (std::vector<std::uint16_t>{4, 3}));
 }
 
@@ -797,7 +797,7 @@ TEST_F(SignalViewInteractionMouseTest, DoubleClickOnTheCurveInsertsAPoint) {
   EXPECT_EQ(Cell.TGV_NUMBER, 5);
   EXPECT_EQ(Cell.TGV_POS[1], 10);
   EXPECT_EQ(Cell.TGV_POS[2], 20);
-  EXPECT_EQ(Host.Log, (TLog{"redraw", "mark", "write", "mark"}));
+  EXPECT_EQ(Host.Log, (TLog{"redraw", "mark", "mark", "write"}));
   EXPECT_EQ(Host.WrittenTgvNumbers, (std::vector<std::uint16_t>{5}));
 
   // Elsewhere a double click does nothing.
@@ -805,6 +805,79 @@ TEST_F(SignalViewInteractionMouseTest, DoubleClickOnTheCurveInsertsAPoint) {
   Move(37, 156);
   Mouse.DoubleClick();
   EXPECT_EQ(Cell.TGV_NUMBER, 5);
+  EXPECT_TRUE(Host.Log.empty());
+}
+
+// Strobe 1's body and end edge, the cursor and TGV point 2, grabbed and
+// dragged; the release never comes, or another button is pressed: the
+// configuration is as before the press and nothing is sent or marked.
+TEST_F(SignalViewInteractionMouseTest, OnlyTheLeftButtonDragsAndALostReleaseUndoesTheDrag) {
+  struct TCase {
+    int X, Y;  // the object
+    int ToX, ToY;
+    std::uint8_t Object;
+  };
+  const TCase objects[] = {{37, 156, 70, 120, kStrobe1Body},
+                           {47, 156, 90, 156, kStrobe1EndEdge},
+                           {161, 100, 200, 100, kCursorLine},
+                           {130, 57, 130, 20, kTgvPointObject}};
+  enum class TEnd { RightPress, Lost, MoveWithoutButton };
+  for (const TCase& c : objects) {
+    for (const TEnd end : {TEnd::RightPress, TEnd::Lost, TEnd::MoveWithoutButton}) {
+      Prepare(Cell);
+      Cell.TVG_ENABLED = 1;
+      const TBaseConfigCell& fields = Cell;
+      const auto columns = [&fields] {
+        return std::vector<int>{fields.StrobeBeginPixel(0), fields.StrobeEndPixel(0),
+                                fields.STROBE_1_LEVEL_PERCENT, fields.CursorPixel(),
+                                fields.TGV_GAIN[2]};
+      };
+      const std::vector<int> before = columns();
+      Move(c.X, c.Y);
+      ASSERT_EQ(Record.HoverObject, c.Object);
+      Mouse.MouseDown(c.X, c.Y);
+      Move(c.ToX, c.ToY);
+      ASSERT_NE(columns(), before) << int(c.Object);
+      Host.Log.clear();
+      switch (end) {
+        case TEnd::RightPress:
+          Mouse.MouseDown(c.ToX, c.ToY, TMouseButton::Other);
+          Mouse.MouseUp(TMouseButton::Other);
+          break;
+        case TEnd::Lost:
+          Mouse.ReleaseLost();
+          break;
+        case TEnd::MoveWithoutButton:
+          Mouse.MouseMove(c.ToX + 3, c.ToY, kSurfaceWidth, kSurfaceHeight, false);
+          break;
+      }
+      const std::string what = std::to_string(c.Object) + " " + std::to_string(int(end));
+      EXPECT_EQ(columns(), before) << what;
+      EXPECT_EQ(Record.GrabbedObject, kNoObject) << what;
+      EXPECT_EQ(Host.Log, (TLog{"redraw", "conditions"})) << what;  // shown as it is again
+      // The mouse follows nothing any more, and the next click sends nothing.
+      Host.Log.clear();
+      Mouse.MouseMove(5, 5, kSurfaceWidth, kSurfaceHeight, false);
+      Mouse.MouseDown(5, 5);
+      Mouse.MouseUp();
+      EXPECT_EQ(columns(), before) << what;
+      EXPECT_TRUE(Host.Log.empty()) << what;
+    }
+  }
+  // A right press on an object grabs nothing; a right double click edits nothing.
+  Prepare(Cell);
+  Host.Log.clear();
+  Move(37, 156);
+  Mouse.MouseDown(37, 156, TMouseButton::Other);
+  EXPECT_EQ(Record.GrabbedObject, kNoObject);
+  Move(70, 156);
+  Mouse.MouseUp(TMouseButton::Other);
+  Mouse.MouseUp();
+  Cell.TVG_ENABLED = 1;
+  Move(130, 57);
+  Mouse.DoubleClick(TMouseButton::Other);
+  EXPECT_EQ(Begin(0), 25);
+  EXPECT_EQ(Cell.TGV_NUMBER, 4);
   EXPECT_TRUE(Host.Log.empty());
 }
 

@@ -394,6 +394,59 @@ TEST_F(SetupTab, DraggingTheCursorOnThePictureMovesItAndSendsOnRelease) {
   EXPECT_TRUE(Form->Configs.ChangedFlags[1]);
 }
 
+// A drag on the picture whose release does not come: another button is
+// pressed (the context menu), the pointer leaves with no button held, or
+// moves without it. The cursor goes back, nothing is sent or marked, and
+// the next click sends nothing.
+TEST_F(SetupTab, AnotherButtonOrALostReleaseUndoesADragOnThePicture) {
+  Download();
+  QWidget* picture = Form->findChild<QWidget*>("SignalConfigDetailsImage");
+  ASSERT_NE(picture, nullptr);
+  const auto send = [picture](QEvent::Type type, int px, int py, Qt::MouseButton button,
+                              Qt::MouseButtons held) {
+    QMouseEvent event(type, QPointF(px, py), picture->mapToGlobal(QPointF(px, py)), button, held,
+                      Qt::NoModifier);
+    QApplication::sendEvent(picture, &event);
+  };
+  enum class TEnd { RightPress, LeaveWithoutButton, MoveWithoutButton };
+  for (const TEnd end : {TEnd::RightPress, TEnd::LeaveWithoutButton, TEnd::MoveWithoutButton}) {
+    TBaseConfigCell& cell = Drawing();
+    cell.VCURSOR_ENABLED = 0;
+    cell.SetCursorPixel(100);
+    const int x = 1 + cell.CursorPixel();
+    send(QEvent::MouseMove, x, 100, Qt::NoButton, Qt::NoButton);
+    const std::size_t writes = Writes(F.Sim).size();
+    Form->Configs.ChangedFlags[1] = false;
+    send(QEvent::MouseButtonPress, x, 100, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, x + 40, 100, Qt::NoButton, Qt::LeftButton);
+    ASSERT_EQ(cell.CursorPixel(), x + 40 - 1);
+    switch (end) {
+      case TEnd::RightPress:
+        send(QEvent::MouseButtonPress, x + 40, 100, Qt::RightButton,
+             Qt::LeftButton | Qt::RightButton);
+        send(QEvent::MouseButtonRelease, x + 40, 100, Qt::RightButton, Qt::LeftButton);
+        break;
+      case TEnd::LeaveWithoutButton: {
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(picture, &leave);
+        break;
+      }
+      case TEnd::MoveWithoutButton:
+        send(QEvent::MouseMove, x + 50, 100, Qt::NoButton, Qt::NoButton);
+        break;
+    }
+    const int what = static_cast<int>(end);
+    EXPECT_EQ(cell.CursorPixel(), x - 1) << what;
+    EXPECT_EQ(Form->Configs.DrawingRecord->GrabbedObject, kNoObject) << what;
+    send(QEvent::MouseMove, x + 60, 100, Qt::NoButton, Qt::NoButton);
+    send(QEvent::MouseButtonPress, x + 60, 100, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, x + 60, 100, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(cell.CursorPixel(), x - 1) << what;
+    EXPECT_EQ(Writes(F.Sim).size(), writes) << what;
+    EXPECT_FALSE(Form->Configs.ChangedFlags[1]) << what;
+  }
+}
+
 }  // namespace
 }  // namespace velt
 
