@@ -56,12 +56,15 @@ class TLoadedConduit {
   std::unique_ptr<IPlatform> MakeSimulator(const std::string& text) {
     std::string error;
     std::optional<TSimulatorProfile> profile = ParseSimulatorProfile(text, error);
+    std::string profileProblem;
     if (!profile) {
       std::fprintf(stderr, "Conduit: CONDUIT_SIMULATOR: %s; no instrument is simulated\n",
                    error.c_str());
+      profileProblem = error;
       profile = ParseSimulatorProfile("none", error);
     }
     auto platform = std::make_unique<TSimulatedPlatform>(*profile);
+    platform->SetProfileProblem(profileProblem);
     if (platform->Instrument() != nullptr) {
       platform->Instrument()->OnProblem = [](const std::string& problem) {
         std::fprintf(stderr, "Conduit: simulated instrument: %s\n", problem.c_str());
@@ -79,8 +82,9 @@ class TLoadedConduit {
   static std::unique_ptr<IPlatform> MakeLibusb() {
     const std::string path = DeviceTablePath(LibraryFolder());
     std::ifstream in(path);
+    const bool readable = static_cast<bool>(in);
     TDeviceTable table;
-    if (in) {
+    if (readable) {
       table = ParseDeviceTable(in);
       for (const std::string& problem : table.Problems) {
         std::fprintf(stderr, "Conduit: %s: %s (ignored)\n", path.c_str(), problem.c_str());
@@ -89,7 +93,9 @@ class TLoadedConduit {
       std::fprintf(stderr, "Conduit: no device table at %s; no instrument can be found\n",
                    path.c_str());
     }
-    return std::make_unique<TLibusbPlatform>(std::move(table));
+    auto platform = std::make_unique<TLibusbPlatform>(std::move(table));
+    platform->SetTableSource(path, readable);
+    return platform;
   }
 
   TDebugFile Debug;
@@ -120,6 +126,9 @@ uint8_t SendBulkBuffer(const uint8_t* data, uint16_t length) {
 }
 uint8_t CheckBulkBuffer(uint8_t* destination, uint16_t length) {
   return gConduit.Get().CheckBulkBuffer(destination, length);
+}
+uint8_t USBStateDescription(char* buffer, uint16_t size) {
+  return gConduit.Get().StateDescription(buffer, size);
 }
 
 }  // extern "C"

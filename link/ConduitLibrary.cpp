@@ -1,5 +1,6 @@
 #include "ConduitLibrary.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace conduit {
@@ -11,6 +12,11 @@ constexpr const char* kPipeNames[4] = {"PIPE00", "PIPE01", "PIPE02", "PIPE03"};
 
 TConduitLibrary::~TConduitLibrary() { CloseUSB(); }
 
+void TConduitLibrary::BeginSearch() {
+  Search = TSearchOutcome{};
+  Search.Searched = true;
+}
+
 bool TConduitLibrary::Discover(std::size_t classIndex) {
   for (const std::string& path : Platform.EnumerateInterfaces(classIndex)) {
     if (path.empty() || path.size() >= kDevicePathCapacity) {
@@ -20,7 +26,17 @@ bool TConduitLibrary::Discover(std::size_t classIndex) {
     const THandle probe = Platform.Open(path);
     if (probe != kInvalidHandle) {
       Platform.Close(probe);
+      Search.Found = true;
+      Search.Opened = true;
+      Search.Path = path;
+      Search.OpenError.clear();
       return true;
+    }
+    // The first instrument that would not open is the one worth naming.
+    if (!Search.Found) {
+      Search.Found = true;
+      Search.Path = path;
+      Search.OpenError = Platform.LastOpenError();
     }
   }
   return false;
@@ -28,6 +44,7 @@ bool TConduitLibrary::Discover(std::size_t classIndex) {
 
 THandle TConduitLibrary::OpenPipe(const char* name) {
   LastDeviceType = 0;
+  BeginSearch();
   const std::vector<std::uint8_t> types = Platform.ClassDeviceTypes();
   for (std::size_t i = 0; i < types.size(); ++i) {
     if (Discover(i)) {
@@ -82,6 +99,7 @@ std::uint8_t TConduitLibrary::ConnectUSB() {
 
 std::uint8_t TConduitLibrary::USBStatus() {
   const std::size_t count = Platform.ClassDeviceTypes().size();
+  BeginSearch();
   for (std::size_t i = 0; i < count; ++i) {
     if (Discover(i)) {
       return 1;
@@ -199,6 +217,17 @@ std::uint8_t TConduitLibrary::CheckBulkBuffer(std::uint8_t* destination, std::ui
     std::memcpy(destination + (length - remaining), work, received);
   }
   return 1;
+}
+
+std::uint8_t TConduitLibrary::StateDescription(char* buffer, std::uint16_t size) {
+  if (buffer == nullptr || size == 0) {
+    return 0;
+  }
+  const TStateDescription description = Platform.Describe(Search);
+  const std::size_t length = std::min<std::size_t>(description.Text.size(), size - 1u);
+  std::memcpy(buffer, description.Text.data(), length);
+  buffer[length] = '\0';
+  return description.Kind;
 }
 
 }  // namespace conduit

@@ -37,12 +37,20 @@ class TConduitLibrary {
   std::uint8_t CheckServiceBuffer(std::uint8_t* buffer);
   std::uint8_t SendBulkBuffer(const std::uint8_t* data, std::uint16_t length);
   std::uint8_t CheckBulkBuffer(std::uint8_t* destination, std::uint16_t length);
+  // The platform and the last search in a line, cut to `size` bytes with
+  // its terminating zero; returns its kind (CONDUIT_STATE_*), 0 without a
+  // buffer.
+  std::uint8_t StateDescription(char* buffer, std::uint16_t size);
 
   std::uint8_t DeviceType() const { return LastDeviceType; }
   const std::string& DevicePath() const { return LastDevicePath; }
   bool PipeOpen(TPipe pipe) const { return Pipes[pipe] != kInvalidHandle; }
+  const TSearchOutcome& LastSearch() const { return Search; }
 
  private:
+  // One search walks the classes in order; Discover notes in Search what
+  // it met, so the user can be told why nothing was found.
+  void BeginSearch();
   bool Discover(std::size_t classIndex);
   THandle OpenPipe(const char* name);
   std::uint8_t SendChunk(const std::uint8_t* chunk, std::size_t size);
@@ -53,6 +61,7 @@ class TConduitLibrary {
   std::array<THandle, 4> Pipes;
   std::uint8_t LastDeviceType = 0;
   std::string LastDevicePath;
+  TSearchOutcome Search;
 };
 
 }  // namespace conduit

@@ -6,6 +6,8 @@
 #include <climits>
 #include <tuple>
 
+#include "Conduit.h"
+
 namespace conduit {
 namespace {
 
@@ -60,9 +62,11 @@ TLibusbPlatform::~TLibusbPlatform() {
 
 bool TLibusbPlatform::EnsureContext() {
   if (Context == nullptr && !ContextFailed) {
-    ContextFailed = libusb_init(&Context) != 0;
+    const int result = libusb_init(&Context);
+    ContextFailed = result != 0;
     if (ContextFailed) {
       Context = nullptr;
+      ContextError = libusb_error_name(result);
     }
   }
   return Context != nullptr;
@@ -117,7 +121,9 @@ TLibusbPlatform::TOpenDevice* TLibusbPlatform::OpenDevice(const std::string& dev
     ++open->second.Users;
     return &open->second;
   }
+  OpenError.clear();
   if (!EnsureContext()) {
+    OpenError = ContextError;
     return nullptr;
   }
   libusb_device** list = nullptr;
@@ -147,7 +153,13 @@ TLibusbPlatform::TOpenDevice* TLibusbPlatform::OpenDevice(const std::string& dev
     }
     libusb_free_config_descriptor(config);
   }
-  if (device.Interface >= 0 && libusb_open(match, &device.Handle) != 0) {
+  if (match == nullptr) {
+    OpenError = libusb_error_name(LIBUSB_ERROR_NO_DEVICE);
+  } else if (device.Interface < 0) {
+    OpenError = "no interface with four endpoints";
+  } else if (const int result = libusb_open(match, &device.Handle); result != 0) {
+    // Most often LIBUSB_ERROR_ACCESS: the udev rules are not installed.
+    OpenError = libusb_error_name(result);
     device.Handle = nullptr;
   }
   if (count >= 0) {
@@ -157,7 +169,9 @@ TLibusbPlatform::TOpenDevice* TLibusbPlatform::OpenDevice(const std::string& dev
     return nullptr;
   }
   libusb_set_auto_detach_kernel_driver(device.Handle, 1);
-  if (libusb_claim_interface(device.Handle, device.Interface) != 0) {
+  if (const int result = libusb_claim_interface(device.Handle, device.Interface); result != 0) {
+    // LIBUSB_ERROR_BUSY: another program holds the instrument.
+    OpenError = libusb_error_name(result);
     libusb_close(device.Handle);
     return nullptr;
   }
@@ -231,6 +245,32 @@ bool TLibusbPlatform::Write(THandle handle, const std::uint8_t* data, std::size_
 
 bool TLibusbPlatform::Read(THandle handle, std::uint8_t* data, std::size_t n, std::size_t& done) {
   return Transfer(handle, data, n, done, true);
+}
+
+TStateDescription TLibusbPlatform::Describe(const TSearchOutcome& last) const {
+  const std::string help = "; see README.md, \"Using a real instrument\"";
+  const std::string table = "the device table " + TablePath;
+  if (!TableRead) {
+    return {CONDUIT_STATE_USB, "no device table at " + TablePath + ": no instrument can be found" + help};
+  }
+  if (ContextFailed) {
+    return {CONDUIT_STATE_USB, "libusb cannot start (" + ContextError +
+                                   "): no instrument can be found"};
+  }
+  if (Table.Rows.empty()) {
+    return {CONDUIT_STATE_USB,
+            "no instrument of " + table +
+                " is present: it lists no USB id yet; enter your instrument's id in it" + help};
+  }
+  if (last.Opened) {
+    return {CONDUIT_STATE_USB, "instrument at " + last.Path + " (" + table + ")"};
+  }
+  if (last.Found) {
+    return {CONDUIT_STATE_USB_REFUSED, "an instrument of " + table + " is present at " +
+                                           last.Path + " but cannot be opened: " +
+                                           last.OpenError + help};
+  }
+  return {CONDUIT_STATE_USB, "no instrument of " + table + " is present" + help};
 }
 
 void TLibusbPlatform::Close(THandle handle) {

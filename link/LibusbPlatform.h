@@ -36,6 +36,15 @@ class TLibusbPlatform : public IPlatform {
   bool Write(THandle handle, const std::uint8_t* data, std::size_t n, std::size_t& done) override;
   bool Read(THandle handle, std::uint8_t* data, std::size_t n, std::size_t& done) override;
   void Close(THandle handle) override;
+  std::string LastOpenError() const override { return OpenError; }
+  TStateDescription Describe(const TSearchOutcome& last) const override;
+
+  // Where the table came from, for telling the user which file to edit;
+  // `read` false: there was no such file.
+  void SetTableSource(std::string path, bool read) {
+    TablePath = std::move(path);
+    TableRead = read;
+  }
 
  private:
   struct TOpenDevice {
@@ -60,6 +69,10 @@ class TLibusbPlatform : public IPlatform {
   unsigned TransferTimeoutMs;
   libusb_context* Context = nullptr;
   bool ContextFailed = false;
+  std::string ContextError;
+  std::string OpenError;
+  std::string TablePath = "conduit-devices.txt";
+  bool TableRead = true;
   std::map<std::string, TOpenDevice> Devices;
   std::map<THandle, THandleEntry> Handles;
   THandle NextHandle = 1;

@@ -9,10 +9,28 @@
 #include <string>
 #include <vector>
 
+#include "Conduit.h"
+
 namespace conduit {
 
 using THandle = int;
 constexpr THandle kInvalidHandle = -1;
+
+// How the library's last search for an instrument went.
+struct TSearchOutcome {
+  bool Searched = false;
+  bool Found = false;   // an interface of some class was present
+  bool Opened = false;  // and one of them opened
+  std::string Path;     // the interface opened, or the first that did not
+  std::string OpenError;  // why that one did not open, as the platform names it
+};
+
+// A line for the user on the platform and the last search, with its kind
+// (the CONDUIT_STATE_* values of Conduit.h).
+struct TStateDescription {
+  std::uint8_t Kind = 0;
+  std::string Text;
+};
 
 // What a platform raises when a transfer ends in a fault rather than a
 // plain failure; the library reports its code to the user.
@@ -43,6 +61,13 @@ class IPlatform {
   virtual bool Read(THandle handle, std::uint8_t* data, std::size_t n, std::size_t& done) = 0;
 
   virtual void Close(THandle handle) = 0;
+
+  // Why the last Open failed, in the platform's own terms (empty: unknown).
+  virtual std::string LastOpenError() const { return {}; }
+  // The platform and the last search, in a line for the user.
+  virtual TStateDescription Describe(const TSearchOutcome& last) const {
+    return {CONDUIT_STATE_USB, last.Opened ? "instrument at " + last.Path : "no instrument present"};
+  }
 };
 
 // Where the library's messages go: a message box in a GUI process, stderr

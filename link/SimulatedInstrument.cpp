@@ -223,10 +223,45 @@ void TSimulatedInstrument::SetCommandHandler(std::uint8_t code, TCommandHandler 
   Handlers[code] = std::move(handler);
 }
 
+void TSimulatedInstrument::Replug() {
+  Unplugged = false;
+  ReturnAt.reset();
+  // A device plugged in again starts afresh: nothing of the last exchange
+  // is waiting for the host.
+  ServiceAnswers.clear();
+  BulkOutgoing.clear();
+  ExpectedBulk = 0;
+  IncomingBulk.clear();
+  BulkReceived = nullptr;
+}
+
+void TSimulatedInstrument::StayAwayForAWhile() {
+  Unplugged = true;
+  if (Faults.ReplugAfterMs != 0) {
+    ReturnAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(Faults.ReplugAfterMs);
+  }
+}
+
+bool TSimulatedInstrument::ReturnDue() const {
+  return ReturnAt && std::chrono::steady_clock::now() >= *ReturnAt;
+}
+
+void TSimulatedInstrument::HostClosed() {
+  if (Faults.ReplugAfterMs != 0 && !Unplugged) {
+    StayAwayForAWhile();
+  }
+}
+
 bool TSimulatedInstrument::CountTransfer() {
+  if (Unplugged && ReturnDue()) {
+    Replug();
+  }
   ++Transfers;
-  if (Faults.UnplugAfterTransfers != 0 && Transfers > Faults.UnplugAfterTransfers) {
-    Unplugged = true;
+  // The fault pulls the cable once; an instrument plugged in again stays.
+  if (Faults.UnplugAfterTransfers != 0 && !UnplugFaultDone &&
+      Transfers > Faults.UnplugAfterTransfers) {
+    UnplugFaultDone = true;
+    StayAwayForAWhile();
   }
   return !Unplugged;
 }

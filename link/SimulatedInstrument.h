@@ -7,11 +7,13 @@
 // All of its state lives here.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +27,10 @@ struct TSimulatorFaults {
   // The instrument disappears after this many pipe transfers: it is no
   // longer enumerated and every later transfer fails.
   unsigned UnplugAfterTransfers = 0;
+  // When the host has closed the instrument (all its pipes), or it vanished
+  // after UnplugAfterTransfers, it stays away this long and then comes back
+  // with nothing left queued, as if plugged in again; 0: it never does.
+  unsigned ReplugAfterMs = 0;
   // The k-th ready mark the instrument would send goes out as 0x00.
   unsigned MissingReadyMark = 0;
   // The k-th bulk-in read returns at most ShortReadBytes bytes.
@@ -76,10 +82,13 @@ class TSimulatedInstrument {
 
   // Whether the instrument has stopped answering (silent-after).
   bool Silent() const;
-  bool Present() const { return !Unplugged; }
+  bool Present() const { return !Unplugged || ReturnDue(); }
   void Unplug() { Unplugged = true; }
   // Plugged in again (tests of arrival); the transfer count goes on.
-  void Replug() { Unplugged = false; }
+  void Replug();
+  // The host has closed its last pipe: with ReplugAfterMs the instrument
+  // goes away for that long.
+  void HostClosed();
 
   // The four pipes, seen from the host. `done` is the number of bytes moved.
   bool HostWritesService(const std::uint8_t* data, std::size_t n, std::size_t& done);
@@ -112,6 +121,8 @@ class TSimulatedInstrument {
 
  private:
   bool CountTransfer();
+  void StayAwayForAWhile();
+  bool ReturnDue() const;
   void WaitForTimeOut() const;
   void AnswerCommand(const std::uint8_t* request);
   void WriteConfiguration(std::uint16_t n);
@@ -137,6 +148,9 @@ class TSimulatedInstrument {
   TSimulatedImageFields Working{};
   std::uint64_t Frames = 0;
   bool Unplugged = false;
+  bool UnplugFaultDone = false;
+  // When an instrument that went away with ReplugAfterMs is back.
+  std::optional<std::chrono::steady_clock::time_point> ReturnAt;
   unsigned Transfers = 0;
   unsigned ReadyMarksSent = 0;
   unsigned BulkReads = 0;

@@ -1,9 +1,11 @@
 #include "SimulatedPlatform.h"
 
+#include <algorithm>
+
 namespace conduit {
 
 TSimulatedPlatform::TSimulatedPlatform(const TSimulatorProfile& profile)
-    : ClassIndex(profile.ClassIndex), Path("sim:" + profile.Name) {
+    : ClassIndex(profile.ClassIndex), Path("sim:" + profile.Name), Name(profile.Name) {
   if (profile.Plugged) {
     Device = profile.Memory
                  ? std::make_unique<TSimulatedInstrument>(*profile.Memory, profile.Faults)
@@ -73,6 +75,40 @@ bool TSimulatedPlatform::Read(THandle handle, std::uint8_t* data, std::size_t n,
   }
 }
 
-void TSimulatedPlatform::Close(THandle handle) { Handles.erase(handle); }
+void TSimulatedPlatform::Close(THandle handle) {
+  const auto it = Handles.find(handle);
+  if (it == Handles.end()) {
+    return;
+  }
+  const bool pipe = it->second != kInterfaceHandle;
+  Handles.erase(it);
+  // The discovery's probes open and close the interface itself; only the
+  // host letting go of its last pipe is a close of the instrument.
+  const bool pipesLeft = std::any_of(Handles.begin(), Handles.end(), [](const auto& entry) {
+    return entry.second != kInterfaceHandle;
+  });
+  if (pipe && !pipesLeft && Device) {
+    Device->HostClosed();
+  }
+}
+
+TStateDescription TSimulatedPlatform::Describe(const TSearchOutcome&) const {
+  if (!Device) {
+    return {CONDUIT_STATE_SIMULATED,
+            ProfileProblem.empty()
+                ? "simulated, no instrument plugged in (CONDUIT_SIMULATOR=none)"
+                : "simulated, no instrument: CONDUIT_SIMULATOR: " + ProfileProblem};
+  }
+  const TSimulatorIdentity& id = Device->GetIdentity();
+  std::string text = "simulated instrument " + Name;
+  if (Name.find('/') != std::string::npos) {
+    text += " (" + std::to_string(id.DeviceType) + ":" + std::to_string(id.MajorVersion) + "." +
+            std::to_string(id.MinorVersion) + "." + std::to_string(id.ConfigLocalVersion) + ")";
+  }
+  if (!Device->Present()) {
+    text += ", unplugged";
+  }
+  return {CONDUIT_STATE_SIMULATED, text};
+}
 
 }  // namespace conduit

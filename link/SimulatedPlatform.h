@@ -24,8 +24,12 @@ class TSimulatedPlatform : public IPlatform {
   bool Write(THandle handle, const std::uint8_t* data, std::size_t n, std::size_t& done) override;
   bool Read(THandle handle, std::uint8_t* data, std::size_t n, std::size_t& done) override;
   void Close(THandle handle) override;
+  TStateDescription Describe(const TSearchOutcome& last) const override;
 
   std::size_t OpenHandles() const { return Handles.size(); }
+  // Why no instrument is simulated although one was asked for (a profile
+  // that did not parse); told to the user with the state.
+  void SetProfileProblem(std::string problem) { ProfileProblem = std::move(problem); }
 
  private:
   static constexpr int kInterfaceHandle = -1;
@@ -33,6 +37,8 @@ class TSimulatedPlatform : public IPlatform {
   std::unique_ptr<TSimulatedInstrument> Device;  // null: nothing plugged in
   std::size_t ClassIndex;
   std::string Path;
+  std::string Name;
+  std::string ProfileProblem;
   std::map<THandle, int> Handles;  // handle -> pipe number, or the interface itself
   THandle NextHandle = 1;
 };

@@ -131,6 +131,9 @@ std::optional<TSimulatorProfile> ParseSimulatorProfile(const std::string& text,
     } else if (key == "unplug-after") {
       ok = ParseNumber(value, 1000000, a);
       profile.Faults.UnplugAfterTransfers = static_cast<unsigned>(a);
+    } else if (key == "replug-after") {
+      ok = ParseNumber(value, 600000, a) && a >= 1;
+      profile.Faults.ReplugAfterMs = static_cast<unsigned>(a);
     } else if (key == "silent-after") {
       ok = ParseNumber(value, 1000000, a) && a >= 1;
       profile.Faults.SilentAfterTransfers = static_cast<unsigned>(a);

@@ -9,6 +9,8 @@
 // Options:
 //   class=N          present the instrument in interface class N (1..7)
 //   unplug-after=N   disappear after N pipe transfers
+//   replug-after=MS  once the host has closed it (or it disappeared after
+//                    unplug-after), stay away MS ms and then come back
 //   silent-after=N   stop answering after N pipe transfers (still present)
 //   timeout=MS       how long a read of a silent instrument waits (5000)
 //   no-ready=K       the K-th ready mark goes out as 0x00

@@ -72,7 +72,7 @@ class ConduitExportsTest : public ::testing::Test {
   TExports Exports{};
 };
 
-TEST_F(ConduitExportsTest, ExportsExactlyTheEightFunctions) {
+TEST_F(ConduitExportsTest, ExportsTheEightFunctionsAndTheStateDescription) {
   FILE* nm = popen(("nm -D --defined-only " + kLibrary).c_str(), "r");
   ASSERT_NE(nm, nullptr);
   std::set<std::string> defined;
@@ -87,7 +87,7 @@ TEST_F(ConduitExportsTest, ExportsExactlyTheEightFunctions) {
   EXPECT_EQ(defined, (std::set<std::string>{"T CheckBulkBuffer", "T CheckServiceBuffer",
                                             "T CloseUSB", "T ConnectUSB", "T InitUSB",
                                             "T SendBulkBuffer", "T SendServiceBuffer",
-                                            "T USBStatus"}));
+                                            "T USBStateDescription", "T USBStatus"}));
 }
 
 TEST_F(ConduitExportsTest, SimulatedInstrumentIdentifiesAndLogsEveryTransfer) {
@@ -108,6 +108,59 @@ TEST_F(ConduitExportsTest, SimulatedInstrumentIdentifiesAndLogsEveryTransfer) {
   EXPECT_EQ(ReadLines(log), (std::vector<std::string>{
                                 "service-out ok 12 00 00 00 00 00 00 00",
                                 "service-in ok 02 05 04 04 00 00 00 00"}));
+}
+
+// The optional export says in a line where instruments come from and why
+// none was found, for each backend and each reason.
+TEST_F(ConduitExportsTest, StateDescriptionSaysWhatTheLibrarySees) {
+  const auto table = Folder / "devices.txt";
+  struct TCase {
+    const char* Simulator;  // null: the real backend with `Table`
+    std::string Table;
+    std::uint8_t Kind;
+    std::vector<std::string> Says;
+  };
+  const std::string help = "see README.md, \"Using a real instrument\"";
+  const TCase cases[] = {
+      {"2:5.4.4", "", 3, {"simulated instrument 2:5.4.4"}},
+      {"none", "", 3, {"simulated, no instrument plugged in"}},
+      {"9:x", "", 3, {"simulated, no instrument: CONDUIT_SIMULATOR: '9:x'"}},
+      {nullptr, "# ????:????  1\n", 1,
+       {"no instrument of the device table " + table.string() + " is present", help}},
+      {nullptr, "1d6b:7777  1\n", 1,
+       {"no instrument of the device table " + table.string() + " is present", help}},
+      {nullptr, "", 1, {"no device table at " + (Folder / "missing.txt").string(), help}},
+  };
+  const char* which = std::getenv("VELT_STATE_CASE");
+  if (which == nullptr) {
+    // Each case in a process of its own: the library reads its environment once.
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+      const std::string command = "VELT_STATE_CASE=" + std::to_string(i) + " " +
+                                  ::testing::internal::GetArgvs()[0] +
+                                  " --gtest_filter=*StateDescriptionSaysWhatTheLibrarySees";
+      EXPECT_EQ(std::system(command.c_str()), 0) << "case " << i;
+    }
+    return;
+  }
+  const TCase& c = cases[std::stoul(which)];
+  if (c.Simulator != nullptr) {
+    setenv("CONDUIT_SIMULATOR", c.Simulator, 1);
+  } else if (!c.Table.empty()) {
+    std::ofstream(table) << c.Table;
+    setenv("CONDUIT_DEVICE_TABLE", table.c_str(), 1);
+  } else {
+    setenv("CONDUIT_DEVICE_TABLE", (Folder / "missing.txt").c_str(), 1);
+  }
+  Load();
+  auto describe = reinterpret_cast<std::uint8_t (*)(char*, std::uint16_t)>(
+      dlsym(Library, "USBStateDescription"));
+  ASSERT_NE(describe, nullptr);
+  Exports.InitUSB();
+  char line[512];
+  EXPECT_EQ(describe(line, sizeof line), c.Kind);
+  for (const std::string& part : c.Says) {
+    EXPECT_NE(std::string(line).find(part), std::string::npos) << line;
+  }
 }
 
 TEST_F(ConduitExportsTest, DeviceTypeOneInItsSecondClassConnectsAndCloses) {

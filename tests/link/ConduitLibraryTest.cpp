@@ -3,7 +3,9 @@
 // transfers with their ready marks, and every failure the user is told of.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <numeric>
+#include <set>
 
 #include "ConduitLibrary.h"
 #include "link/FakePlatform.h"
@@ -86,6 +88,59 @@ TEST_F(ConduitLibraryTest, DiscoverySkipsUnreadableUnopenableAndOverlongInterfac
   for (const auto& call : Platform.Calls) {
     EXPECT_NE(call.Path, std::string(300, 'x'));
   }
+}
+
+// Each search, by InitUSB or USBStatus, notes what it met: so the user can
+// be told "present but cannot be opened" apart from "nothing there".
+TEST_F(ConduitLibraryTest, EachSearchNotesWhatItFound) {
+  struct TCase {
+    const char* What;
+    std::vector<std::string> Present;  // in class 2
+    std::set<std::string> Unopenable;
+    bool Found;
+    bool Opened;
+    std::string Path;
+    std::string Error;
+  };
+  const TCase cases[] = {
+      {"nothing", {}, {}, false, false, "", ""},
+      {"refused", {"a", "b"}, {"a", "b"}, true, false, "a", "LIBUSB_ERROR_ACCESS"},
+      {"second opens", {"a", "b"}, {"a"}, true, true, "b", ""},
+      {"opens", {"a"}, {}, true, true, "a", ""},
+  };
+  for (const TCase& c : cases) {
+    for (bool byStatus : {false, true}) {
+      TFakePlatform platform;
+      TConduitLibrary library{platform, Messages};
+      platform.Interfaces[2] = c.Present;
+      platform.Unopenable = c.Unopenable;
+      byStatus ? library.USBStatus() : library.InitUSB();
+      const TSearchOutcome& s = library.LastSearch();
+      EXPECT_TRUE(s.Searched) << c.What;
+      EXPECT_EQ(s.Found, c.Found) << c.What;
+      EXPECT_EQ(s.Opened, c.Opened) << c.What;
+      EXPECT_EQ(s.Path, c.Path) << c.What;
+      EXPECT_EQ(s.OpenError, c.Error) << c.What;
+      // A later search that finds nothing forgets the earlier one.
+      platform.Interfaces.clear();
+      library.USBStatus();
+      EXPECT_FALSE(library.LastSearch().Found) << c.What;
+    }
+  }
+}
+
+TEST_F(ConduitLibraryTest, StateDescriptionIsCutToTheBufferWithItsZero) {
+  Platform.Interfaces[0] = {"usb:1-2"};
+  Library.InitUSB();
+  char line[64];
+  std::fill(std::begin(line), std::end(line), 'x');
+  EXPECT_EQ(Library.StateDescription(line, sizeof line), CONDUIT_STATE_USB);
+  EXPECT_STREQ(line, "instrument at usb:1-2");
+  char shortLine[6];
+  EXPECT_EQ(Library.StateDescription(shortLine, sizeof shortLine), CONDUIT_STATE_USB);
+  EXPECT_STREQ(shortLine, "instr");
+  EXPECT_EQ(Library.StateDescription(nullptr, 64), 0);
+  EXPECT_EQ(Library.StateDescription(line, 0), 0);
 }
 
 TEST_F(ConduitLibraryTest, DiscoveryClosesItsProbeAndStatusTouchesNoPipe) {

@@ -39,6 +39,7 @@ class TFakePlatform : public IPlatform {
   std::vector<std::uint8_t> Types = std::vector<std::uint8_t>(std::begin(kTypes), std::end(kTypes));
   std::map<std::size_t, std::vector<std::string>> Interfaces;
   std::set<std::string> Unopenable;
+  std::string OpenErrorName = "LIBUSB_ERROR_ACCESS";  // what a refused open says
   std::map<std::string, std::deque<TScriptedRead>> Reads;  // by pipe name "PIPE00".."PIPE03"
   std::optional<std::uint32_t> WriteFault;
   std::optional<std::size_t> WriteCountLimit;
@@ -46,6 +47,7 @@ class TFakePlatform : public IPlatform {
   std::map<THandle, std::string> OpenHandles;
 
   std::vector<std::uint8_t> ClassDeviceTypes() override { return Types; }
+  std::string LastOpenError() const override { return OpenErrorName; }
 
   std::vector<std::string> EnumerateInterfaces(std::size_t classIndex) override {
     const auto it = Interfaces.find(classIndex);

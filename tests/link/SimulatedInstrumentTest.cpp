@@ -3,6 +3,9 @@
 // sends, its log, and every fault a test can inject.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "ConduitLibrary.h"
 #include "SimulatedPlatform.h"
 #include "SimulatorProfile.h"
@@ -168,6 +171,43 @@ TEST_F(SimulatedInstrumentTest, UnplugAfterTransfersMakesItVanish) {
   EXPECT_EQ(Library->InitUSB(), 0);
 }
 
+// With replug-after the instrument goes away when the host closes it, or
+// when the unplug fault pulls it, and comes back after that many ms with
+// nothing of the last exchange left queued.
+TEST_F(SimulatedInstrumentTest, ReplugAfterBringsItBackAfterAClose) {
+  struct TCase {
+    const char* Profile;
+    bool CloseFirst;  // the host closes it; otherwise the unplug fault pulls it
+  };
+  for (const TCase& c : {TCase{"1:3.26,replug-after=150", true},
+                         TCase{"1:3.26,unplug-after=1,replug-after=150", false}}) {
+    Start(c.Profile);
+    ASSERT_EQ(Library->USBStatus(), 1) << c.Profile;  // the probe alone is no close
+    ASSERT_EQ(Library->InitUSB(), 1) << c.Profile;
+    std::uint8_t buffer[8] = {19, 40, 0, 0, 0, 0, 0, 0};  // a gain: its answer stays queued
+    EXPECT_NE(Library->SendServiceBuffer(buffer), 0) << c.Profile;
+    if (c.CloseFirst) {
+      Library->CloseUSB();
+    } else {
+      EXPECT_EQ(Library->CheckServiceBuffer(buffer), 0) << c.Profile;
+      Library->CloseUSB();
+    }
+    EXPECT_EQ(Library->USBStatus(), 0) << c.Profile;
+    EXPECT_EQ(Library->InitUSB(), 0) << c.Profile;
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(Library->USBStatus(), 1) << c.Profile;
+    ASSERT_EQ(Library->InitUSB(), 1) << c.Profile;
+    // Not the gain's stale answer: the identification, and it stays.
+    EXPECT_EQ(Identify()[1], 3) << c.Profile;
+    EXPECT_EQ(Library->USBStatus(), 1) << c.Profile;
+  }
+  // Without the option a close leaves it where it is.
+  Start("1:3.26");
+  ASSERT_EQ(Library->InitUSB(), 1);
+  Library->CloseUSB();
+  EXPECT_EQ(Library->USBStatus(), 1);
+}
+
 TEST_F(SimulatedInstrumentTest, UnknownCommandGoesUnanswered) {
   Start("1:3.26");
   ASSERT_EQ(Library->InitUSB(), 1);
@@ -188,6 +228,7 @@ TEST(SimulatorProfileTest, ParsesIdentityClassAndFaults) {
   EXPECT_EQ(p.Identity.MinorVersion, 4);
   EXPECT_EQ(p.Identity.ConfigLocalVersion, 4);
   EXPECT_EQ(p.Faults.UnplugAfterTransfers, 9u);
+  EXPECT_EQ(Profile("1:3.26,replug-after=2500").Faults.ReplugAfterMs, 2500u);
   EXPECT_EQ(p.Faults.MissingReadyMark, 2u);
   EXPECT_EQ(p.Faults.ShortBulkRead, 3u);
   EXPECT_EQ(p.Faults.ShortReadBytes, 100u);

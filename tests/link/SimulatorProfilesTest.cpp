@@ -75,7 +75,8 @@ TEST(SimulatorProfilesTest, ParsesTheSilentTimeOutAndSaveOptions) {
   EXPECT_EQ(defaults.Faults.ReadTimeoutMs, 5000u);
   EXPECT_TRUE(defaults.SavePath.empty());
   for (const char* text : {"1:3.26,silent-after=0", "1:3.26,silent-after=x",
-                           "1:3.26,timeout=", "1:3.26,timeout=-5", "1:3.26,save="}) {
+                           "1:3.26,timeout=", "1:3.26,timeout=-5", "1:3.26,save=",
+                           "1:3.26,replug-after=0", "1:3.26,replug-after=soon"}) {
     std::string error;
     EXPECT_FALSE(ParseSimulatorProfile(text, error).has_value()) << text;
     EXPECT_NE(error.find("bad simulator option"), std::string::npos) << error;

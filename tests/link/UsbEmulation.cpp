@@ -238,6 +238,8 @@ bool TEmulatedUsbInstrument::Handle(UMockdevIoctlClient* client) {
       std::memcpy(&n, number->data, sizeof n);
       if (n > 1) {
         umockdev_ioctl_client_complete(client, -1, EINVAL);
+      } else if (request != USBDEVFS_RELEASEINTERFACE && ClaimsRefused) {
+        umockdev_ioctl_client_complete(client, -1, EBUSY);
       } else if (request != USBDEVFS_RELEASEINTERFACE) {
         Claimed.insert(static_cast<int>(n));
         Ever.insert(static_cast<int>(n));

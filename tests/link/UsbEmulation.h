@@ -62,6 +62,13 @@ class TEmulatedUsbInstrument {
   void AnnounceInterface();
   void AnnounceDisk();
 
+  // Another program holds the instrument: every claim of its interface
+  // fails with EBUSY.
+  void RefuseClaims() {
+    std::lock_guard<std::mutex> guard(Lock);
+    ClaimsRefused = true;
+  }
+
   // Ends every IN transfer the instrument left hanging with an error, so a
   // backend without a time-out does not block the test for ever. True when
   // there was one to end.
@@ -93,6 +100,7 @@ class TEmulatedUsbInstrument {
   std::string SysPath;
   std::string SetupProblem;
   bool Removed = false;
+  bool ClaimsRefused = false;
   std::set<int> Claimed;
   std::set<int> Ever;
   std::vector<std::unique_ptr<TUrb>> Urbs;  // in submission order

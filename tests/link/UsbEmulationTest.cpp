@@ -189,6 +189,28 @@ TEST(UsbEmulationTest, AnInstrumentMissingFromTheTableIsNotFound) {
   EXPECT_EQ(u.Library.USBStatus(), 0);
   EXPECT_EQ(u.Library.InitUSB(), 0);
   EXPECT_TRUE(u.Device.Log().empty());
+  u.Platform.SetTableSource("/etc/velt/devices.txt", true);
+  char line[256];
+  EXPECT_EQ(u.Library.StateDescription(line, sizeof line), CONDUIT_STATE_USB);
+  EXPECT_STREQ(line, "no instrument of the device table /etc/velt/devices.txt is present; see "
+                     "README.md, \"Using a real instrument\"");
+}
+
+// One that another program holds is named as present with libusb's reason,
+// not passed off as no instrument.
+TEST(UsbEmulationTest, AnInstrumentHeldElsewhereIsReportedWithLibusbsReason) {
+  TUsbLink u(testing::kThirdClassProduct, kType2);
+  REQUIRE_EMULATION(u);
+  u.Device.RefuseClaims();
+  EXPECT_EQ(u.Library.InitUSB(), 0);
+  char line[256];
+  EXPECT_EQ(u.Library.StateDescription(line, sizeof line), CONDUIT_STATE_USB_REFUSED);
+  EXPECT_NE(std::string(line).find("is present at usb:1-3 but cannot be opened: "
+                                   "LIBUSB_ERROR_BUSY"),
+            std::string::npos)
+      << line;
+  EXPECT_EQ(u.Library.USBStatus(), 0);
+  EXPECT_EQ(u.Library.StateDescription(line, sizeof line), CONDUIT_STATE_USB_REFUSED);
 }
 
 // The same exchange over libusb and over the simulated platform moves the
