@@ -2,6 +2,9 @@
 
 #include <dlfcn.h>
 
+#include <array>
+#include <cstring>
+
 #include <filesystem>
 #include <system_error>
 
@@ -57,6 +60,8 @@ bool TConduitBinding::Load() {
       dlclose(library);
       continue;
     }
+    // Older libraries lack it; the program then says less, nothing more.
+    Bind(library, "USBStateDescription", found.USBStateDescription);
     // Never unloaded while the program runs.
     EntryPoints = found;
     Bound = true;
@@ -65,6 +70,20 @@ bool TConduitBinding::Load() {
     return true;
   }
   return false;
+}
+
+TLinkState TConduitBinding::LinkState() const {
+  TLinkState state;
+  if (!Bound || EntryPoints.USBStateDescription == nullptr) {
+    return state;
+  }
+  std::array<char, 512> line{};
+  state.Kind = EntryPoints.USBStateDescription(line.data(), line.size());
+  if (state.Kind > kLinkStateSimulated) {
+    state.Kind = kLinkStateUnknown;  // a library newer than this program
+  }
+  state.Text = std::string(line.data(), ::strnlen(line.data(), line.size()));
+  return state;
 }
 
 }  // namespace velt

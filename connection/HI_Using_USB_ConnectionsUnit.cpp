@@ -6,6 +6,11 @@ namespace {
 // "№" in Windows-1251.
 constexpr const char* kNumeroSign = "\xB9";
 
+// The results the result check takes as success.
+bool LinkCallSucceeded(std::uint8_t result) {
+  return result == 1 || result == 5 || result == 7 || result == 8;
+}
+
 }  // namespace
 
 std::string DevicePanelText(const TUSBDeviceState& state, const TLocalStrings& strings) {
@@ -26,7 +31,12 @@ void TInstrumentConnection::Connect() {
   }
   State.DeviceType = Link.Entry().InitUSB();
   State.Connected = State.DeviceType == 1 || State.DeviceType == 2;
-  if (!Identify()) {
+  // An instrument that does not say which firmware it runs is no usable
+  // connection: closed, it shows as no instrument and its actions stay off.
+  const bool asked = State.Connected && !State.Busy;
+  const bool identified = Identify();
+  State.Unidentified = asked && !identified;
+  if (!identified) {
     Close();
   }
   UpdateStateText();
@@ -38,12 +48,20 @@ bool TInstrumentConnection::Identify() {
   }
   State.Busy = true;
   ServiceBuffer[0] = kIdentifyCommand;
-  Link.Entry().SendServiceBuffer(ServiceBuffer.data());
-  Link.Entry().CheckServiceBuffer(ServiceBuffer.data());
+  const bool sent = LinkCallSucceeded(Link.Entry().SendServiceBuffer(ServiceBuffer.data()));
+  const bool answered =
+      sent && LinkCallSucceeded(Link.Entry().CheckServiceBuffer(ServiceBuffer.data()));
+  State.Busy = false;
+  // Without an accepted answer the buffer holds our own request or a stale
+  // answer: taking its bytes as versions would pass off a made-up firmware
+  // (0.0, the bare base class) as the instrument's, and every transfer
+  // after it would work on the wrong layout.
+  if (!answered || ServiceBuffer[0] != kStatusAccepted) {
+    return false;
+  }
   State.MajorVersion = ServiceBuffer[1];
   State.MinorVersion = ServiceBuffer[2];
   State.ConfigLocalVersion = ServiceBuffer[3];
-  State.Busy = false;
   return true;
 }
 

@@ -46,6 +46,26 @@ TEST_F(ConduitBindingTest, ConnectsToTheSimulatedInstrumentWithItsVersions) {
   EXPECT_TRUE(Connection.State.Connected);
   EXPECT_EQ(Link.LoadCount(), 1);
   EXPECT_TRUE(Feedback.Messages.empty());
+  // The library says the instrument is simulated.
+  const TLinkState link = Link.LinkState();
+  EXPECT_EQ(link.Kind, kLinkStateSimulated);
+  EXPECT_EQ(link.Text, "simulated instrument 2:5.4.4");
+}
+
+// A library of the eight functions alone binds and connects as before; the
+// program then knows nothing more of its state.
+TEST_F(ConduitBindingTest, ALibraryWithoutTheStateDescriptionStillBinds) {
+  TConduitBinding eightOnly{{VELT_EIGHT_ONLY_LIBRARY}};
+  EXPECT_EQ(eightOnly.LinkState().Kind, kLinkStateUnknown);  // unbound
+  TInstrumentConnection connection{eightOnly, Strings, Feedback};
+  connection.Connect();
+  ASSERT_TRUE(eightOnly.Loaded());
+  EXPECT_EQ(eightOnly.Entry().USBStateDescription, nullptr);
+  EXPECT_TRUE(connection.State.Connected);
+  EXPECT_EQ(connection.State.MinorVersion, 26);
+  const TLinkState link = eightOnly.LinkState();
+  EXPECT_EQ(link.Kind, kLinkStateUnknown);
+  EXPECT_TRUE(link.Text.empty());
 }
 
 TEST_F(ConduitBindingTest, DeviceTypeThreeOpensButStaysDisconnected) {

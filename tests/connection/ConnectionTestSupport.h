@@ -13,6 +13,9 @@ namespace velt::testing {
 struct TLinkScript {
   std::uint8_t InitResult = 0;
   std::vector<std::uint8_t> Answer = std::vector<std::uint8_t>(8, 0);
+  // What the service calls return; a failed read leaves the buffer alone.
+  std::uint8_t SendResult = 1;
+  std::uint8_t CheckResult = 1;
   int InitCalls = 0;
   int CloseCalls = 0;
   std::vector<std::vector<std::uint8_t>> Sent;
@@ -32,9 +35,12 @@ inline TConduitEntryPoints ScriptedLink() {
   };
   link.SendServiceBuffer = [](const std::uint8_t* buffer) -> std::uint8_t {
     gScript.Sent.emplace_back(buffer, buffer + 8);
-    return 1;
+    return gScript.SendResult;
   };
   link.CheckServiceBuffer = [](std::uint8_t* buffer) -> std::uint8_t {
+    if (gScript.CheckResult != 1) {
+      return gScript.CheckResult;
+    }
     for (std::size_t i = 0; i < 8; ++i) {
       buffer[i] = gScript.Answer[i];
     }

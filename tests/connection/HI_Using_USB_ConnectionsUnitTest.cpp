@@ -74,7 +74,9 @@ TEST_F(ConnectionTest, IdentifySetsOnlyTheCommandByteAndKeepsTheRest) {
 TEST_F(ConnectionTest, IdentifyRefusesWhileBusyOrClosed) {
   EXPECT_FALSE(Connection.Identify());
   gScript.InitResult = 1;
+  gScript.Answer = {2, 3, 26, 0, 0, 0, 0, 0};
   Connection.Connect();
+  ASSERT_TRUE(Connection.State.Connected);
   Connection.State.Busy = true;
   EXPECT_FALSE(Connection.Identify());
   EXPECT_EQ(gScript.Sent.size(), 1u);
@@ -82,6 +84,44 @@ TEST_F(ConnectionTest, IdentifyRefusesWhileBusyOrClosed) {
   Connection.Connect();
   EXPECT_FALSE(Connection.State.Connected);
   EXPECT_EQ(Connection.State.StateText, Strings.Caption(47));
+}
+
+// A lost or wrong identification answer is no connection: the instrument
+// is closed again and shows as none, and no made-up firmware is kept.
+TEST_F(ConnectionTest, AFailedIdentifyLeavesNoConnection) {
+  struct TCase {
+    const char* What;
+    std::uint8_t Send;
+    std::uint8_t Check;
+    std::uint8_t Status;
+  };
+  for (const TCase& c : {TCase{"request not sent", 0, 1, 2}, TCase{"answer lost", 1, 0, 2},
+                         TCase{"answer refused", 1, 1, 3}, TCase{"ready mark", 1, 1, 0xFE},
+                         TCase{"no status", 1, 1, 0}}) {
+    gScript = {};
+    gScript.InitResult = 2;
+    gScript.SendResult = c.Send;
+    gScript.CheckResult = c.Check;
+    gScript.Answer = {c.Status, 0, 0, 0, 0, 0, 0, 0};
+    Connection.State.MajorVersion = 5;
+    Connection.State.MinorVersion = 4;
+    Connection.Connect();
+    EXPECT_FALSE(Connection.State.Connected) << c.What;
+    EXPECT_TRUE(Connection.State.Unidentified) << c.What;
+    EXPECT_FALSE(Connection.State.Busy) << c.What;
+    EXPECT_EQ(Connection.State.DeviceType, 0) << c.What;
+    EXPECT_EQ(gScript.CloseCalls, 1) << c.What;
+    EXPECT_EQ(Connection.State.StateText, Strings.Caption(47)) << c.What;
+    EXPECT_EQ(Connection.State.MajorVersion, 5) << c.What;
+    EXPECT_EQ(Connection.State.MinorVersion, 4) << c.What;
+  }
+  // The next connect that is answered clears the mark.
+  gScript = {};
+  gScript.InitResult = 1;
+  gScript.Answer = {2, 3, 26, 0, 0, 0, 0, 0};
+  Connection.Connect();
+  EXPECT_TRUE(Connection.State.Connected);
+  EXPECT_FALSE(Connection.State.Unidentified);
 }
 
 TEST_F(ConnectionTest, FirmwareBytesSurviveAClose) {

@@ -56,6 +56,9 @@ class TSimulatedLink {
     e.CheckBulkBuffer = [](std::uint8_t* d, std::uint16_t n) {
       return Current->Library->CheckBulkBuffer(d, n);
     };
+    e.USBStateDescription = [](char* b, std::uint16_t n) {
+      return Current->Library->StateDescription(b, n);
+    };
     return e;
   }
 
