@@ -36,6 +36,8 @@ const QSize kPictureSurface(324, 241);
 constexpr int kSelectorRows = 99;
 constexpr int kResultGridRows = 8;
 constexpr int kCommentDisplayLines = 13;
+// The upload action's caption (and hint) among the value strings.
+constexpr std::uint16_t kUploadCaption = 114;
 
 const char* const kTransferCaption = "Ошибка передачи";
 const char* const kTransferFailedText = "Сбой при приеме конфигураций";
@@ -121,7 +123,7 @@ TSetupTab::TSetupTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(
   QAction* receive = MakeTabAction(Form, "ReceiveConfigsAction", 1, 113);
   receive->setEnabled(false);
   connect(receive, &QAction::triggered, this, &TSetupTab::Download);
-  QAction* upload = MakeTabAction(Form, "SetConfigsAction", 2, 114);
+  QAction* upload = MakeTabAction(Form, "SetConfigsAction", 2, kUploadCaption);
   upload->setEnabled(false);
   connect(upload, &QAction::triggered, this, &TSetupTab::Upload);
   connect(MakeTabAction(Form, "LoadConfigsAction", 4, 115), &QAction::triggered, this,
@@ -675,8 +677,10 @@ void TSetupTab::Upload() {
   for (std::size_t n = 0; n < configs.ChangedFlags.size() && n < kConfigurationSlots; ++n) {
     changed += configs.ChangedFlags[n] ? 1 : 0;
   }
+  // The question is titled by what it asks about: the upload's own caption.
   if (changed != 0 &&
-      !Form.Feedback.AskYesNo(s.Error(4), s.Error(18) + std::to_string(changed) + s.Error(19),
+      !Form.Feedback.AskYesNo(s.Value(kUploadCaption),
+                              s.Error(18) + std::to_string(changed) + s.Error(19),
                               TMessageIcon::Warning)) {
     Form.SetToolButtonBusy(false, UploadButton);
     return;
@@ -700,39 +704,36 @@ void TSetupTab::Upload() {
 void TSetupTab::Load() {
   TUSBConfigsBlock& configs = Form.Configs;
   const TLocalStrings& s = Form.Strings;
-  SelectRow(1, true);
-  ClearSignalView(*Surface);
   const std::optional<std::filesystem::path> path =
       ChooseFileToOpen(Form.FileDialogs(), Form.Feedback, s,
                        {FromCp1251(s.Caption(55)), FromCp1251(Filter()), QStringLiteral("ctf")});
   if (!path) {
     return;
   }
+  // The file is read into a collection aside: one that cannot be read
+  // leaves the configurations on screen as they were, shown, selected and
+  // still at work; a cancelled choice likewise.
+  if (!LoadConfigurationFile(configs, *path).Ok) {
+    Form.Feedback.ShowMessage(s.Error(9), s.Error(25), TMessageIcon::Error);
+    return;
+  }
+  SelectRow(1, true);
+  ClearSignalView(*Surface);
   configs.Source = kSourceFile;
   PictureLabel->findChild<QAction*>("CopyConfigAction")->setEnabled(false);
   PictureLabel->findChild<QAction*>("PasteConfigAction")->setEnabled(false);
-  if (LoadConfigurationFile(configs, *path).Ok) {
-    CommentsMemo->clear();
-    FillSelector();
-    Form.findChild<QAction*>("SaveConfigsAction")->setEnabled(true);
-    Form.SelectedConfiguration = 1;
-    Previous = 0;
-    if (configs.Configurations.size() > 1 && configs.Configurations[1]) {
-      PrepareEditorsFor(*configs.Configurations[1]);
-    }
-    // Showing it sends it and enables the upload only for the instrument's
-    // own configuration layout.
-    ShowConfiguration(1);
-    SelectRow(1, true);
-  } else {
-    configs.Source = kSourceNone;
-    Form.SelectedConfiguration = 0;
-    Previous = 0;
-    Form.Feedback.ShowMessage(s.Error(9), s.Error(25), TMessageIcon::Error);
-    configs.FileName.clear();
-    Form.findChild<QAction*>("SetConfigsAction")->setEnabled(false);
-    Form.findChild<QAction*>("SaveConfigsAction")->setEnabled(false);
+  CommentsMemo->clear();
+  FillSelector();
+  Form.findChild<QAction*>("SaveConfigsAction")->setEnabled(true);
+  Form.SelectedConfiguration = 1;
+  Previous = 0;
+  if (configs.Configurations.size() > 1 && configs.Configurations[1]) {
+    PrepareEditorsFor(*configs.Configurations[1]);
   }
+  // Showing it sends it and enables the upload only for the instrument's
+  // own configuration layout.
+  ShowConfiguration(1);
+  SelectRow(1, true);
   RefreshNavigation();
   Form.RefreshStatusBar();
 }

@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QTableWidget>
 #include <QTimer>
+#include <fstream>
 #include <optional>
 
 #include <config/ConfigObject3_26ver_Unit.h>
@@ -62,7 +63,7 @@ std::vector<int> Writes(testing::TSimulatedLink& sim) {
 
 class SetupTab : public ::testing::Test {
  protected:
-  SetupTab() : F("1:4.0.3") {}
+  explicit SetupTab(const char* profile = "1:4.0.3") : F(profile) {}
   void SetUp() override {
     Form = &F.Start();
     auto dialogs = std::make_unique<TAnsweringDialogs>();
@@ -174,6 +175,8 @@ TEST_F(SetupTab, AnUploadAsksWithTheCountAndSendsTheMarkedConfigurations) {
   Form->Action("SetConfigsAction")->trigger();
   ASSERT_EQ(F.Feedback.Questions.size(), 1u);
   EXPECT_EQ(F.Feedback.Questions[0].Text, F.Strings.Error(18) + "2" + F.Strings.Error(19));
+  // Titled by the action that asks, not as an error.
+  EXPECT_EQ(F.Feedback.Questions[0].Caption, F.Strings.Value(114));
   EXPECT_EQ(Writes(F.Sim).size(), before);
   EXPECT_TRUE(configs.ChangedFlags[4]);
 
@@ -571,6 +574,76 @@ TEST_F(SetupTab, AFileOfAnotherLayoutCannotBeUploaded) {
   ASSERT_EQ(Form->Configs.Source, kSourceFile);
   ASSERT_TRUE(F.Connection->State.Connected);
   EXPECT_FALSE(Enabled("SetConfigsAction"));
+}
+
+}  // namespace
+}  // namespace velt
+
+namespace velt {
+namespace {
+
+TEST_F(SetupTab, AFileThatCannotBeReadLeavesTheShownConfigurationsAtWork) {
+  Download();
+  for (int i = 0; i < 4; ++i) {
+    Form->Action("NextConfigAction")->trigger();
+  }
+  ASSERT_EQ(Tab->CurrentConfiguration(), 5);
+  const QImage picture = Tab->Picture();
+  const bool upload = Enabled("SetConfigsAction");
+  const std::filesystem::path broken = F.Data / "broken.ctf";
+  std::ofstream(broken) << "not a configuration file\n";
+  Dialogs->Answer = broken;
+  Form->Action("LoadConfigsAction")->trigger();
+  ASSERT_FALSE(F.Feedback.Messages.empty());
+  EXPECT_EQ(F.Feedback.Messages.back().Text, F.Strings.Error(25));
+  // Everything as it was, and at work.
+  const TUSBConfigsBlock& configs = Form->Configs;
+  EXPECT_EQ(configs.Source, kSourceInstrument);
+  EXPECT_EQ(Tab->CurrentConfiguration(), 5);
+  EXPECT_EQ(Tab->Selector().currentRow(), 4);
+  EXPECT_EQ(&Drawing(), configs.Configurations[5].get());
+  EXPECT_EQ(Tab->Picture(), picture);
+  EXPECT_EQ(Enabled("SetConfigsAction"), upload);
+  EXPECT_TRUE(Enabled("SaveConfigsAction"));
+  EXPECT_TRUE(Enabled("PrevConfigAction"));
+  EXPECT_TRUE(Enabled("NextConfigAction"));
+  Tab->Group(2).SetCell(1, 0, "4500");
+  const std::size_t writes = Writes(F.Sim).size();
+  Tab->ApplyEditedGroup(3);
+  EXPECT_EQ(configs.Configurations[5]->VELOCITY, 4500);
+  EXPECT_EQ(Writes(F.Sim).size(), writes + 1);
+  Form->Action("NextConfigAction")->trigger();
+  EXPECT_EQ(Tab->CurrentConfiguration(), 6);
+}
+
+class SetupTabOf501 : public SetupTab {
+ protected:
+  SetupTabOf501() : SetupTab("1:5.0.1") {}
+};
+
+// Strobe 1 begun at 999 mm: its end cannot follow, so the edit is refused
+// whole; the configuration, its picture and the grid are as before, and
+// nothing goes to the instrument.
+TEST_F(SetupTabOf501, ARefusedStrobeBeginLeavesTheConfigurationAsItWas) {
+  Download();
+  auto* conditions = Form->findChild<QTableWidget*>("ResultConditionsConfigDetailsStringGrid");
+  ASSERT_NE(conditions, nullptr);
+  const std::string begin = Drawing().ParameterText(0);
+  const std::string length = Drawing().ParameterText(1);
+  const QImage picture = Tab->Picture();
+  const std::size_t writes = Writes(F.Sim).size();
+  conditions->item(0, 1)->setText(QStringLiteral("999"));
+  Tab->ApplyEditedGroup(0);
+  ASSERT_EQ(F.Feedback.Messages.size(), 1u);
+  EXPECT_EQ(F.Feedback.Messages[0].Text, F.Strings.Error(14));
+  EXPECT_EQ(Drawing().ParameterText(0), begin);
+  EXPECT_EQ(Drawing().ParameterText(1), length);
+  EXPECT_TRUE(Drawing().Validate());
+  EXPECT_EQ(Cell(*conditions, 0, 1), F.Utf8(begin));
+  EXPECT_EQ(Cell(*conditions, 1, 1), F.Utf8(length));
+  EXPECT_EQ(Tab->Picture(), picture);
+  EXPECT_EQ(Writes(F.Sim).size(), writes);
+  EXPECT_FALSE(Form->Configs.ChangedFlags[1]);
 }
 
 }  // namespace
