@@ -200,5 +200,50 @@ TEST_F(VeltctlDeviceTest, UsageErrorsOfTheDeviceCommands) {
   }
 }
 
+// info says when the instrument is simulated, and without one why: one that
+// did not identify itself, no instrument of the device table (named, with
+// the README's section), no table at all.
+TEST_F(VeltctlDeviceTest, InfoSaysWhetherTheInstrumentIsSimulatedAndWhyThereIsNone) {
+  const std::string table = (Folder / "devices.txt").string();
+  WriteFile(table, "# ????:????  1\n");
+  const std::string help = "see README.md, \"Using a real instrument\"";
+  struct TCase {
+    std::vector<std::string> Arguments;
+    const char* Table;  // CONDUIT_DEVICE_TABLE for the real backend
+    int Status;
+    std::vector<std::string> Out;
+    std::vector<std::string> Err;
+  };
+  const TCase cases[] = {
+      {{"--simulate", "1:3.26", "info"}, nullptr, 0,
+       {"firmware: 3.26\n", " (simulated)\n", "link: simulated instrument 1:3.26\n"}, {}},
+      {{"--simulate", "1:3.26,status=18:3", "info"}, nullptr, 3, {},
+       {"did not answer its identification"}},
+      {{"info"}, table.c_str(), 3, {},
+       {"no instrument of the device table " + table + " is present", help}},
+      {{"info"}, "/nonexistent/devices.txt", 3, {},
+       {"no device table at /nonexistent/devices.txt", help}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Arguments[c.Arguments.size() > 1 ? 1 : 0]);
+    ::unsetenv("CONDUIT_SIMULATOR");
+    if (c.Table != nullptr) {
+      ::setenv("CONDUIT_DEVICE_TABLE", c.Table, 1);
+    }
+    const TRun run = Run(c.Arguments);
+    ::unsetenv("CONDUIT_DEVICE_TABLE");
+    EXPECT_EQ(run.Status, c.Status) << run.Err;
+    for (const std::string& part : c.Out) {
+      EXPECT_TRUE(Contains(run.Out, part)) << run.Out;
+    }
+    for (const std::string& part : c.Err) {
+      EXPECT_TRUE(Contains(run.Err, part)) << run.Err;
+    }
+    if (c.Status != 0) {
+      EXPECT_EQ(run.Out, "");
+    }
+  }
+}
+
 }  // namespace
 }  // namespace velt

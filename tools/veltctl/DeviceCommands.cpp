@@ -90,18 +90,33 @@ bool ParseSlot(const std::string& text, std::uint16_t& slot) {
 
 }  // namespace
 
+// Besides the instrument, info says what the link library sees: whether the
+// instrument is simulated, and without one, why (no instrument of the device
+// table, one that cannot be opened, one that did not identify itself).
 int RunInfo(const TCommandLine& line, std::ostream& out, std::ostream& err) {
   TSession session(err);
-  if (const int status = session.Open(line); status != kExitOk) {
+  const int status = session.Open(line);
+  const velt::TLinkState link = session.Link.LinkState();
+  if (status != kExitOk) {
+    if (session.Connection.State.Unidentified) {
+      err << "veltctl: the instrument did not answer its identification\n";
+    }
+    if (!link.Text.empty()) {
+      err << "veltctl: " << link.Text << '\n';
+    }
     return status;
   }
   const velt::TUSBDeviceState& s = session.Connection.State;
+  const bool simulated = link.Kind == velt::kLinkStateSimulated;
   out << "device type: " << int{s.DeviceType} << '\n'
       << "firmware: " << int{s.MajorVersion} << '.' << int{s.MinorVersion} << '\n'
       << "configuration local version: " << int{s.ConfigLocalVersion} << '\n'
       << "configuration class: " << ClassFor(s) << '\n'
-      << "state: " << session.StateText() << '\n'
+      << "state: " << session.StateText() << (simulated ? " (simulated)" : "") << '\n'
       << "library: " << session.Link.LoadedFrom() << '\n';
+  if (!link.Text.empty()) {
+    out << "link: " << link.Text << '\n';
+  }
   return kExitOk;
 }
 
