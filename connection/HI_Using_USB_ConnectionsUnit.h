@@ -27,10 +27,10 @@ struct TUSBDeviceState {
   std::uint8_t MajorVersion = 0;
   std::uint8_t MinorVersion = 0;
   std::uint8_t ConfigLocalVersion = 0;
-};
   // The last connect found an instrument that did not answer its
   // identification (so it was closed again).
   bool Unidentified = false;
+};
 
 // The status bar's device panel: caption string 46 and the state text, and
 // the firmware version "major.minor" while connected.
