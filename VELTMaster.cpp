@@ -16,6 +16,7 @@
 #include <ports/TimeSource.h>
 #include <strings/LocalStringsUnit.h>
 #include <strings/RunTimeFoldersUnit.h>
+#include <ui/GuiTimeSourceUnit.h>
 #include <ui/ProgressFormUnit.h>
 #include <ui/QtUserFeedback.h>
 #include <ui/VELTMainFormUnit.h>
@@ -37,7 +38,9 @@ int main(int argc, char** argv) {
   velt::TConduitBinding link(velt::TConduitBinding::DefaultCandidates());
   velt::TGuiProgress progress;
   velt::TSystemTimeSource time;
-  velt::TInstrumentConnection connection(link, strings, feedback, progress, time);
+  // The instrument's pauses let the window go on.
+  velt::TGuiTimeSource pauses;
+  velt::TInstrumentConnection connection(link, strings, feedback, progress, pauses);
 
   int result = 0;
   {

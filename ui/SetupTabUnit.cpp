@@ -27,6 +27,7 @@
 #include <ui/ProgressFormUnit.h>
 #include <ui/TabSupportUnit.h>
 #include <ui/VELTMainFormUnit.h>
+#include <ui/WorkingConfigurationWriterUnit.h>
 
 namespace velt {
 namespace {
@@ -114,6 +115,13 @@ bool ChangeMode(TBaseConfigCell& cell, TModeButton button) {
 }
 
 TSetupTab::TSetupTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(form) {
+  // An exchange starts only when no other runs and no question waits for
+  // an answer; until then what the user asked for waits.
+  Writer = new TWorkingConfigurationWriter(
+      [this] {
+        return !Form.Connection.State.Busy && QApplication::activeModalWidget() == nullptr;
+      },
+      this);
   auto* layout = new QVBoxLayout(&page);
   layout->setContentsMargins(4, 4, 4, 4);
   auto* tools = new QToolBar(&page);
@@ -547,9 +555,16 @@ void TSetupTab::SetCursorShape(TMouseCursorShape shape) {
   }
 }
 
-// Sends the drawing configuration to the instrument as configuration 0;
-// the online acquisition and the upload follow whether that worked.
+// Sends the drawing configuration to the instrument as configuration 0,
+// now or, while another exchange runs, as soon as it has ended (then the
+// configuration shown at that moment); false when the write failed.
 bool TSetupTab::WriteConfigurationZero() {
+  return Writer->Write([this] { return SendWorkingConfiguration(); }) !=
+         TWorkingConfigurationWriter::TResult::Failed;
+}
+
+// The online acquisition and the upload follow whether the write worked.
+bool TSetupTab::SendWorkingConfiguration() {
   TBaseConfigCell* cell = DrawingConfiguration();
   TInstrumentConnection& connection = Form.Connection;
   QAction* upload = Form.findChild<QAction*>("SetConfigsAction");
@@ -558,8 +573,11 @@ bool TSetupTab::WriteConfigurationZero() {
     upload->setEnabled(false);
     return false;
   }
+  // The window went on during the pause after the write: what it shows
+  // now may be another configuration, or another collection.
+  cell = DrawingConfiguration();
   const TUSBConfigsBlock& configs = Form.Configs;
-  if (cell->REFRESH_RATE != 0) {
+  if (cell != nullptr && cell->REFRESH_RATE != 0) {
     Form.OnlineReceiveTimer.setInterval(RndTo<int>(1000.0 / cell->REFRESH_RATE));
   }
   const bool connected = connection.State.Connected;
@@ -595,11 +613,12 @@ void TSetupTab::ShowConfiguration(int c) {
   FillGroups();
   RefreshNavigation();
   Redraw();
-  WriteConfigurationZero();
   if (configs.Source == kSourceInstrument) {
     ResetDragState(*configs.DrawingRecord);
     PictureLabel->findChild<QAction*>("CopyConfigAction")->setEnabled(true);
   }
+  // The last step: the window goes on while the instrument takes it.
+  WriteConfigurationZero();
 }
 
 void TSetupTab::RefreshNavigation() {
@@ -628,6 +647,9 @@ std::string TSetupTab::Filter() const {
 }
 
 void TSetupTab::Download() {
+  if (Writer->Later([this] { Download(); })) {
+    return;  // after the exchange that runs
+  }
   TUSBConfigsBlock& configs = Form.Configs;
   TInstrumentConnection& connection = Form.Connection;
   Form.SetToolButtonBusy(true, ReceiveButton);
@@ -669,6 +691,9 @@ void TSetupTab::Download() {
 }
 
 void TSetupTab::Upload() {
+  if (Writer->Later([this] { Upload(); })) {
+    return;  // after the exchange that runs
+  }
   TUSBConfigsBlock& configs = Form.Configs;
   TInstrumentConnection& connection = Form.Connection;
   const TLocalStrings& s = Form.Strings;
@@ -810,12 +835,11 @@ void TSetupTab::Paste() {
   const std::uint16_t number = target.CONFIGURATION_NO;
   target.Assign(configs.Configurations[static_cast<std::size_t>(Source)].get());
   target.CONFIGURATION_NO = number;
-  ShowConfiguration(c);
   MarkChanged();
   if (QTableWidgetItem* name = SelectorGrid->item(c - 1, 1)) {
     name->setText(FromCp1251(target.CONFIGURATION_NAME));
   }
-  SetCaption(c, 14);
+  ShowConfiguration(c);  // with its caption; sent last
 }
 
 void TSetupTab::PressMode(TModeButton button) {
@@ -835,8 +859,8 @@ void TSetupTab::PressMode(TModeButton button) {
   }
   ShowIndicators();
   Redraw();
-  WriteConfigurationZero();
   MarkChanged();
+  WriteConfigurationZero();
 }
 
 void TSetupTab::DoubleClick(int column, int row) {
@@ -851,16 +875,19 @@ void TSetupTab::DoubleClick(int column, int row) {
       return;
     }
     const std::string name = editor->EditName(*cell);
-    if (name != cell->CONFIGURATION_NAME) {
+    const bool renamed = name != cell->CONFIGURATION_NAME;
+    if (renamed) {
       MarkChanged();
       cell->CONFIGURATION_NAME = name;
-      WriteConfigurationZero();
     }
     if (QTableWidgetItem* item = SelectorGrid->item(row - 1, 1)) {
       item->setText(FromCp1251(cell->CONFIGURATION_NAME));
     }
     SelectRow(row, false);
     SetCaption(cell->CONFIGURATION_NO, 11);
+    if (renamed) {
+      WriteConfigurationZero();
+    }
     return;
   }
   if (column != 2) {
@@ -920,9 +947,9 @@ void TSetupTab::ApplyEditedGroup(int group) {
     case 0:
       RefreshConditionsAndResults();
       Redraw();
-      WriteConfigurationZero();
       ShowIndicators();
       MarkChanged();
+      WriteConfigurationZero();
       break;
     case 1:
       MarkChanged();
@@ -940,14 +967,14 @@ void TSetupTab::ApplyEditedGroup(int group) {
       break;
     case 3:
       Redraw();
-      WriteConfigurationZero();
       MarkChanged();
       RefreshResultGrid();
+      WriteConfigurationZero();
       break;
     default:
       Redraw();
-      WriteConfigurationZero();
       MarkChanged();
+      WriteConfigurationZero();
       break;
   }
 }
@@ -958,10 +985,10 @@ void TSetupTab::ScaleChanged() {
     return;
   }
   if (ApplyGroup(drawing, TParameterGroup::Third, *Groups[2], Scale.get())) {
-    WriteConfigurationZero();
     MarkChanged();
     RefreshResultGrid();
     Redraw();
+    WriteConfigurationZero();
   } else {
     const TLocalStrings& s = Form.Strings;
     Form.Feedback.ShowMessage(s.Error(12), s.Error(14), TMessageIcon::Error);
@@ -984,6 +1011,7 @@ void TSetupTab::CopyData() {
 }
 
 void TSetupTab::Clear() {
+  Writer->Forget();  // nothing is left to send
   Filling = true;
   for (int r = 0; r < kSelectorRows; ++r) {
     for (int c = 0; c < 3; ++c) {

@@ -25,6 +25,7 @@ namespace velt {
 class TVELTMainForm;
 class TMemoTextLimiter;
 class TValueCellDelegate;
+class TWorkingConfigurationWriter;
 
 // The six mode buttons, shared with the online tab.
 enum class TModeButton : std::uint8_t {
@@ -92,6 +93,9 @@ class TSetupTab : public QObject, private ISetupPictureHost {
   QComboBox& ScaleBox() const { return *ScaleX; }
   std::array<int, 6> ModeIndicators() const;
   TSetupPictureMouse& Mouse() { return *PictureMouse; }
+  // Sends the working configuration, now or after the running exchange;
+  // the online tab shares it so that the last change wins across both.
+  TWorkingConfigurationWriter& WorkingWriter() { return *Writer; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -109,6 +113,7 @@ class TSetupTab : public QObject, private ISetupPictureHost {
 
   TBaseConfigCell* DrawingConfiguration() const;
   bool WriteConfigurationZero();
+  bool SendWorkingConfiguration();
   void StoreComments();
   void SelectRow(int row, bool toTop);
   void ShowIndicators();
@@ -140,6 +145,7 @@ class TSetupTab : public QObject, private ISetupPictureHost {
   std::unique_ptr<TComboScale> Scale;
   std::unique_ptr<TSetupPictureMouse> PictureMouse;
   TMemoTextLimiter* Limiter = nullptr;
+  TWorkingConfigurationWriter* Writer = nullptr;
 };
 
 }  // namespace velt

@@ -13,7 +13,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTableWidget>
+#include <QElapsedTimer>
 #include <QTimer>
+#include <algorithm>
 #include <fstream>
 #include <optional>
 
@@ -25,7 +27,9 @@
 #include <ui/PageControlUnit.h>
 #include <ui/ComplexAdjustSchemesUnit.h>
 #include <ui/SetupTabUnit.h>
+#include <ui/GuiTimeSourceUnit.h>
 #include <ui/TabSupportUnit.h>
+#include <ui/WorkingConfigurationWriterUnit.h>
 
 #include "ui/MainFormTestSupport.h"
 
@@ -644,6 +648,108 @@ TEST_F(SetupTabOf501, ARefusedStrobeBeginLeavesTheConfigurationAsItWas) {
   EXPECT_EQ(Tab->Picture(), picture);
   EXPECT_EQ(Writes(F.Sim).size(), writes);
   EXPECT_FALSE(Form->Configs.ChangedFlags[1]);
+}
+
+}  // namespace
+}  // namespace velt
+
+namespace velt {
+namespace {
+
+// The pause after a configuration write as the window lives it: what the
+// user does during the pause runs inside it.
+class TLivePauses : public ITimeSource {
+ public:
+  void Sleep(unsigned milliseconds) override {
+    if (milliseconds == 1000 && During) {
+      const std::function<void()> during = std::move(During);
+      During = nullptr;
+      during();
+    }
+  }
+  TLocalTime LocalTime() override { return {}; }
+  std::function<void()> During;
+};
+
+class SetupTabWhilePausing : public SetupTab {
+ protected:
+  void SetUp() override {
+    F.Connection =
+        std::make_unique<TInstrumentConnection>(F.Link, F.Strings, F.Feedback, F.Progress, Pauses);
+    SetupTab::SetUp();
+  }
+  TLivePauses Pauses;
+};
+
+// Clicks during the pause after a write: a mode button, two steps down the
+// list, another mode button, a download. Each is shown at once; nothing is
+// taken for a lost instrument; when the pause has ended, one write sends
+// the configuration as it is then, and the download follows.
+TEST_F(SetupTabWhilePausing, WhatTheUserDoesDuringThePauseIsSentWhenItEnds) {
+  Download();
+  TUSBConfigsBlock& configs = Form->Configs;
+  const std::size_t before = Writes(F.Sim).size();
+  const std::uint8_t first = configs.Configurations[3]->CURSOR_1_ENABLED;
+  const QTimer* online = Form->findChild<QTimer*>("OnlineReceiveTimer");
+  ASSERT_NE(online, nullptr);
+  std::size_t downloads = 0;
+  const auto reads = [this] {
+    std::size_t n = 0;
+    for (const auto& t : F.Sim.Instrument().Log()) {
+      n += t.Kind == conduit::TTransferKind::ServiceOut && !t.Bytes.empty() && t.Bytes[0] == 3;
+    }
+    return n;
+  };
+  Pauses.During = [&] {
+    ASSERT_TRUE(F.Connection->State.Busy);
+    downloads = reads();
+    Tab->PressMode(TModeButton::SecondStrobe);
+    Form->Action("NextConfigAction")->trigger();
+    Form->Action("NextConfigAction")->trigger();
+    Tab->PressMode(TModeButton::FirstStrobe);
+    Tab->Download();
+    EXPECT_EQ(Tab->CurrentConfiguration(), 3);
+    EXPECT_EQ(Writes(F.Sim).size(), before + 1);  // only the one pausing
+    EXPECT_EQ(reads(), downloads);
+    EXPECT_TRUE(F.Feedback.Messages.empty());
+    EXPECT_TRUE(online->isActive());
+    EXPECT_TRUE(Tab->WorkingWriter().Waiting());
+  };
+  const std::string third = configs.Configurations[3]->CONFIGURATION_NAME;
+  Tab->PressMode(TModeButton::ScreenMode);
+  ASSERT_EQ(Pauses.During, nullptr) << "the write paused";
+  EXPECT_TRUE(configs.ChangedFlags[1]);
+  EXPECT_TRUE(configs.ChangedFlags[3]);
+  EXPECT_NE(configs.Configurations[3]->CURSOR_1_ENABLED, first);
+  testing::ProcessEventsUntil([this] { return !Tab->WorkingWriter().Waiting(); });
+  EXPECT_FALSE(Tab->WorkingWriter().Waiting());
+  EXPECT_TRUE(F.Feedback.Messages.empty());
+  EXPECT_GT(reads(), downloads);  // the download ran after the pause
+  // One write for all that was changed during the pause, carrying the
+  // configuration shown last; then the download's own.
+  EXPECT_EQ(Writes(F.Sim).size(), before + 3);
+  std::vector<std::vector<std::uint8_t>> images;
+  for (const auto& t : F.Sim.Instrument().Log()) {  // each write's image, in its chunks
+    if (t.Kind == conduit::TTransferKind::ServiceOut && !t.Bytes.empty() && t.Bytes[0] == 1) {
+      images.emplace_back();
+    } else if (t.Kind == conduit::TTransferKind::BulkOut && !images.empty()) {
+      images.back().insert(images.back().end(), t.Bytes.begin(), t.Bytes.end());
+    }
+  }
+  ASSERT_GE(images.size(), 2u);
+  const std::vector<std::uint8_t>& waited = images[images.size() - 2];
+  EXPECT_NE(std::search(waited.begin(), waited.end(), third.begin(), third.end()), waited.end());
+}
+
+TEST(GuiTimeSource, APauseLetsTheWindowGoOnAndLastsAtLeastItsTime) {
+  TGuiTimeSource time;
+  bool ran = false;
+  QTimer::singleShot(10, [&ran] { ran = true; });
+  QElapsedTimer elapsed;
+  elapsed.start();
+  time.Sleep(60);
+  EXPECT_GE(elapsed.elapsed(), 60);
+  EXPECT_TRUE(ran);
 }
 
 }  // namespace

@@ -1,0 +1,22 @@
+// The program's time port: the pauses the instrument needs (a second after
+// each configuration write) pass in a local event loop, so the window goes
+// on painting and taking input meanwhile; the exchange that pauses keeps
+// the connection busy, so nothing done in between can start another.
+#pragma once
+
+#include <ports/TimeSource.h>
+
+namespace velt {
+
+class TGuiTimeSource : public ITimeSource {
+ public:
+  // Never shorter than asked: when the event loop is left early (the
+  // program is ending) the rest is waited out without it.
+  void Sleep(unsigned milliseconds) override;
+  TLocalTime LocalTime() override { return System.LocalTime(); }
+
+ private:
+  TSystemTimeSource System;
+};
+
+}  // namespace velt
