@@ -25,9 +25,12 @@ bool TVELTMainForm::ApplyAdjustStep(int scheme, int step, int lowest) {
   if (cell == nullptr) {
     return false;
   }
+  // A step made while another exchange runs (the pause after a write)
+  // goes with the whole working configuration once the connection is free.
+  const bool busy = Connection.State.Busy;
   if (IsGain(scheme)) {
     cell->StepAttenuator(step);
-    Connection.SendGain(*cell);
+    busy ? SetupTab->WriteWorkingConfigurationSoon() : void(Connection.SendGain(*cell));
   } else if (IsRange(scheme)) {
     // The cursor keeps its place in time while the time scale changes.
     const double cursor = cell->CursorTime();
@@ -35,7 +38,7 @@ bool TVELTMainForm::ApplyAdjustStep(int scheme, int step, int lowest) {
     cell->UpdateMillimetreGrid();
     cell->UpdateDepthGrid();
     cell->SetCursorTime(cursor);
-    Connection.SendRange(*cell);
+    busy ? SetupTab->WriteWorkingConfigurationSoon() : void(Connection.SendRange(*cell));
   } else if (IsCursor(scheme)) {
     const int x = cell->CursorPixel() + step;
     if (x >= lowest) {

@@ -96,6 +96,7 @@ class TSetupTab : public QObject, private ISetupPictureHost {
   // Sends the working configuration, now or after the running exchange;
   // the online tab shares it so that the last change wins across both.
   TWorkingConfigurationWriter& WorkingWriter() { return *Writer; }
+  void WriteWorkingConfigurationSoon() { WriteConfigurationZero(); }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -741,6 +741,28 @@ TEST_F(SetupTabWhilePausing, WhatTheUserDoesDuringThePauseIsSentWhenItEnds) {
   EXPECT_NE(std::search(waited.begin(), waited.end(), third.begin(), third.end()), waited.end());
 }
 
+// The gain pressed during the pause: the step is shown at once and goes
+// to the instrument with the configuration once the pause has ended.
+TEST_F(SetupTabWhilePausing, AGainStepDuringThePauseIsSentWhenItEnds) {
+  Download();
+  TBaseConfigCell& cell = Drawing();
+  cell.ATTENUATOR1 = 40;
+  QAbstractButton* up = Form->findChild<QAbstractButton*>("SetupGainUpToolButton");
+  ASSERT_NE(up, nullptr);
+  const std::size_t before = Writes(F.Sim).size();
+  Pauses.During = [&] {
+    emit up->pressed();
+    emit up->released();
+    EXPECT_EQ(cell.ATTENUATOR1, 41);
+    EXPECT_TRUE(Tab->WorkingWriter().Waiting());
+  };
+  Tab->PressMode(TModeButton::SecondStrobe);
+  ASSERT_EQ(Pauses.During, nullptr);
+  testing::ProcessEventsUntil([this] { return !Tab->WorkingWriter().Waiting(); });
+  EXPECT_EQ(Writes(F.Sim).size(), before + 2);
+  EXPECT_TRUE(F.Feedback.Messages.empty());
+}
+
 TEST(GuiTimeSource, APauseLetsTheWindowGoOnAndLastsAtLeastItsTime) {
   TGuiTimeSource time;
   bool ran = false;
