@@ -653,6 +653,11 @@ void TSetupTab::Download() {
   TUSBConfigsBlock& configs = Form.Configs;
   TInstrumentConnection& connection = Form.Connection;
   Form.SetToolButtonBusy(true, ReceiveButton);
+  // What is shown, to be shown again when the download fails.
+  const int shown = Form.SelectedConfiguration;
+  const int shownBefore = Previous;
+  const std::uint8_t source = configs.Source;
+  const std::string fileName = configs.FileName;
   SelectRow(1, true);
   ClearSignalView(*Surface);
   PictureLabel->findChild<QAction*>("CopyConfigAction")->setEnabled(false);
@@ -684,6 +689,19 @@ void TSetupTab::Download() {
   Form.RefreshEnabledStates();
   if (configs.DrawingRecord) {
     ResetDragState(*configs.DrawingRecord);
+  }
+
+  // A download that fails leaves the collection as it was: then it stays
+  // shown, selected and at work rather than listed but out of reach.
+  if (Form.SelectedConfiguration == 0 && shown != 0 && configs.Count > shown) {
+    configs.Source = source;
+    configs.FileName = fileName;
+    Form.SelectedConfiguration = static_cast<std::uint16_t>(shown);
+    Previous = shownBefore;
+    SelectRow(shown, false);
+    Redraw();
+    PictureLabel->findChild<QAction*>("CopyConfigAction")->setEnabled(source == kSourceInstrument);
+    PictureLabel->findChild<QAction*>("PasteConfigAction")->setEnabled(Source != 0);
   }
   RefreshNavigation();
   Form.RefreshStatusBar();

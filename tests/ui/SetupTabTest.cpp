@@ -324,6 +324,28 @@ TEST_F(SetupTab, ADownloadThatFailsLeavesAnEmptyTab) {
   EXPECT_FALSE(Enabled("NextConfigAction"));
 }
 
+TEST_F(SetupTab, ADownloadThatFailsLeavesTheConfigurationsShownBeforeAtWork) {
+  Download();
+  for (int i = 0; i < 4; ++i) {
+    Form->Action("NextConfigAction")->trigger();
+  }
+  const QImage picture = Tab->Picture();
+  F.Sim.Instrument().SetCommandHandler(3, [](conduit::TSimulatedInstrument& d,
+                                             const std::uint8_t*) { d.Unplug(); });
+  Form->Action("ReceiveConfigsAction")->trigger();
+  ASSERT_FALSE(F.Feedback.Messages.empty());
+  const TUSBConfigsBlock& configs = Form->Configs;
+  EXPECT_EQ(configs.Source, kSourceInstrument);
+  EXPECT_EQ(Tab->CurrentConfiguration(), 5);
+  EXPECT_EQ(Tab->Selector().currentRow(), 4);
+  EXPECT_EQ(&Drawing(), configs.Configurations[5].get());
+  EXPECT_EQ(Tab->Picture(), picture);
+  EXPECT_TRUE(Enabled("NextConfigAction"));
+  Form->Action("NextConfigAction")->trigger();
+  EXPECT_EQ(Tab->CurrentConfiguration(), 6);
+  EXPECT_EQ(&Drawing(), configs.Configurations[6].get());
+}
+
 TEST_F(SetupTab, ConfigurationFilesLoadAndSave) {
   Download();
   const std::filesystem::path path = F.Data / "setups.ctf";
