@@ -225,6 +225,8 @@ TSetupTab::TSetupTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(
   SelectorGrid->installEventFilter(this);
   SelectorGrid->viewport()->installEventFilter(this);
   left->addWidget(SelectorGrid, 1);
+  // What the list's own event handling asks for is sent once it has
+  // returned (see TNotHere).
   connect(SelectorGrid, &QTableWidget::currentCellChanged, this,
           [this](int row, int, int, int) {
             if (Filling || row < 0 || Form.Progress.Visible()) {
@@ -232,13 +234,19 @@ TSetupTab::TSetupTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(
             }
             const int c = row + 1;
             if (c != Form.SelectedConfiguration && DrawingConfiguration() != nullptr) {
+              const TWorkingConfigurationWriter::TNotHere later(*Writer);
               ShowConfiguration(c);
             }
           });
-  connect(SelectorGrid, &QTableWidget::cellDoubleClicked, this,
-          [this](int row, int column) { DoubleClick(column, row + 1); });
+  connect(SelectorGrid, &QTableWidget::cellDoubleClicked, this, [this](int row, int column) {
+    const TWorkingConfigurationWriter::TNotHere later(*Writer);
+    DoubleClick(column, row + 1);
+  });
   connect(SelectorGrid->horizontalHeader(), &QHeaderView::sectionDoubleClicked, this,
-          [this](int column) { DoubleClick(column, 0); });
+          [this](int column) {
+            const TWorkingConfigurationWriter::TNotHere later(*Writer);
+            DoubleClick(column, 0);
+          });
 
   PictureLabel = new TPictureLabel(&page);
   PictureLabel->setObjectName("SignalConfigDetailsImage");
@@ -298,7 +306,14 @@ TSetupTab::TSetupTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(
   const auto format = [this] { return Form.Configs.NumberFormat; };
   const auto editable = [this, &format](TTableGrid& grid, int group) {
     auto* delegate = new TValueCellDelegate(
-        grid, format, [this, group] { ApplyEditedGroup(group); }, &grid.Widget());
+        grid, format,
+        [this, group] {
+          // The view uses its editor again after the commit: the write
+          // waits until it has done so.
+          const TWorkingConfigurationWriter::TNotHere later(*Writer);
+          ApplyEditedGroup(group);
+        },
+        &grid.Widget());
     MakeValueColumnEditable(grid, delegate);
   };
   editable(*ConditionsGrid, 0);
@@ -652,12 +667,12 @@ void TSetupTab::Download() {
   }
   TUSBConfigsBlock& configs = Form.Configs;
   TInstrumentConnection& connection = Form.Connection;
-  Form.SetToolButtonBusy(true, ReceiveButton);
   // What is shown, to be shown again when the download fails.
   const int shown = Form.SelectedConfiguration;
   const int shownBefore = Previous;
   const std::uint8_t source = configs.Source;
   const std::string fileName = configs.FileName;
+  Form.SetToolButtonBusy(true, ReceiveButton);
   SelectRow(1, true);
   ClearSignalView(*Surface);
   PictureLabel->findChild<QAction*>("CopyConfigAction")->setEnabled(false);
@@ -685,11 +700,6 @@ void TSetupTab::Download() {
                               TMessageIcon::Error);
     configs.FileName.clear();
   }
-  Form.RefreshStatusPanel0();
-  Form.RefreshEnabledStates();
-  if (configs.DrawingRecord) {
-    ResetDragState(*configs.DrawingRecord);
-  }
 
   // A download that fails leaves the collection as it was: then it stays
   // shown, selected and at work rather than listed but out of reach.
@@ -702,6 +712,11 @@ void TSetupTab::Download() {
     Redraw();
     PictureLabel->findChild<QAction*>("CopyConfigAction")->setEnabled(source == kSourceInstrument);
     PictureLabel->findChild<QAction*>("PasteConfigAction")->setEnabled(Source != 0);
+  }
+  Form.RefreshStatusPanel0();
+  Form.RefreshEnabledStates();
+  if (configs.DrawingRecord) {
+    ResetDragState(*configs.DrawingRecord);
   }
   RefreshNavigation();
   Form.RefreshStatusBar();

@@ -31,8 +31,15 @@ TWorkingConfigurationWriter::TResult TWorkingConfigurationWriter::Write(
     }
   }
   Queue.push_back({true, std::move(work)});
-  Poll.start();
+  Schedule();
   return TResult::Waiting;
+}
+
+void TWorkingConfigurationWriter::Schedule() {
+  // At once when the event loop comes round (a write held back from a
+  // view's handler), then at the poll's pace while the connection is busy.
+  QTimer::singleShot(0, this, [this] { RunWaiting(); });
+  Poll.start();
 }
 
 bool TWorkingConfigurationWriter::Later(std::function<void()> work) {
@@ -40,7 +47,7 @@ bool TWorkingConfigurationWriter::Later(std::function<void()> work) {
     return false;
   }
   Queue.push_back({false, std::move(work)});
-  Poll.start();
+  Schedule();
   return true;
 }
 
@@ -52,7 +59,7 @@ void TWorkingConfigurationWriter::Forget() {
 void TWorkingConfigurationWriter::RunWaiting() {
   // A task that pauses lets the poll come round again inside it: the
   // connection is busy then, and the next task waits for this one.
-  if (Running) {
+  if (Running || Held != 0) {
     return;
   }
   Running = true;

@@ -31,6 +31,22 @@ class TWorkingConfigurationWriter : public QObject {
   // false, and the caller goes on now.
   bool Later(std::function<void()> work);
   bool Waiting() const { return !Queue.empty(); }
+
+  // While one is held, a write waits for the event loop even when the
+  // connection is free: for writes asked for from inside a view's own
+  // handling of an event (a committed cell editor, a changed selection),
+  // which must not run the pause's event loop there, as the view goes on
+  // with its editor and selection once the handler returns.
+  class TNotHere {
+   public:
+    explicit TNotHere(TWorkingConfigurationWriter& writer) : Writer(writer) { ++Writer.Held; }
+    ~TNotHere() { --Writer.Held; }
+    TNotHere(const TNotHere&) = delete;
+    TNotHere& operator=(const TNotHere&) = delete;
+
+   private:
+    TWorkingConfigurationWriter& Writer;
+  };
   // Forgets what waits (the collection it belongs to is gone).
   void Forget();
 
@@ -42,12 +58,14 @@ class TWorkingConfigurationWriter : public QObject {
   void RunWaiting();
   // Whether what is asked may run at once: the connection is free and
   // nothing waits before it (or it is what the waiting ones run now).
-  bool Now() const { return Free() && (Queue.empty() || Running); }
+  bool Now() const { return Held == 0 && Free() && (Queue.empty() || Running); }
+  void Schedule();
 
   std::function<bool()> Free;
   std::deque<TTask> Queue;
   QTimer Poll;
   bool Running = false;
+  int Held = 0;
 };
 
 }  // namespace velt

@@ -393,6 +393,8 @@ TEST_F(SetupTab, TypingIntoAValueCellTakesDigitsOnlyAndEnterApplies) {
   QApplication::sendEvent(editor, &enter);
   QCoreApplication::processEvents();  // the view commits the editor queued
   EXPECT_EQ(Drawing().VELOCITY, 4600);
+  // Sent once the view's handling of the key has returned.
+  testing::ProcessEventsUntil([this] { return !Tab->WorkingWriter().Waiting(); });
   EXPECT_EQ(Writes(F.Sim).size(), writes + 1);
   EXPECT_TRUE(Form->Configs.ChangedFlags[1]);
 }
@@ -783,6 +785,39 @@ TEST_F(SetupTabWhilePausing, AGainStepDuringThePauseIsSentWhenItEnds) {
   testing::ProcessEventsUntil([this] { return !Tab->WorkingWriter().Waiting(); });
   EXPECT_EQ(Writes(F.Sim).size(), before + 2);
   EXPECT_TRUE(F.Feedback.Messages.empty());
+}
+
+// The views go on with their editor and selection after they report a
+// commit or a new row: the write, and its pause, come after that.
+TEST_F(SetupTabWhilePausing, EditsAndSelectionsOfTheViewsAreSentAfterTheViewsAreDone) {
+  Download();
+  QTableWidget& third = Tab->Group(2).Widget();
+  third.setFocus();
+  third.setCurrentCell(0, 1);
+  QLineEdit* editor = third.viewport()->findChild<QLineEdit*>();
+  ASSERT_NE(editor, nullptr);
+  editor->setText(QStringLiteral("4600"));
+  bool paused = false;
+  bool editorOpen = true;
+  Pauses.During = [&] {
+    paused = true;
+    const QLineEdit* open = third.viewport()->findChild<QLineEdit*>();
+    editorOpen = open != nullptr && open->isVisible();
+  };
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QApplication::sendEvent(editor, &enter);
+  testing::ProcessEventsUntil([&] { return paused && !Tab->WorkingWriter().Waiting(); });
+  EXPECT_TRUE(paused);
+  EXPECT_FALSE(editorOpen);
+  EXPECT_EQ(Drawing().VELOCITY, 4600);
+
+  // A row chosen in the list: shown at once, sent once the list is done.
+  const std::size_t writes = Writes(F.Sim).size();
+  Tab->Selector().setCurrentCell(2, 1);
+  EXPECT_EQ(Tab->CurrentConfiguration(), 3);
+  EXPECT_EQ(Writes(F.Sim).size(), writes);
+  testing::ProcessEventsUntil([this] { return !Tab->WorkingWriter().Waiting(); });
+  EXPECT_EQ(Writes(F.Sim).size(), writes + 1);
 }
 
 TEST(GuiTimeSource, APauseLetsTheWindowGoOnAndLastsAtLeastItsTime) {
