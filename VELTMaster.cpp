@@ -38,8 +38,9 @@ int main(int argc, char** argv) {
   velt::TConduitBinding link(velt::TConduitBinding::DefaultCandidates());
   velt::TGuiProgress progress;
   velt::TSystemTimeSource time;
-  // The instrument's pauses let the window go on.
-  velt::TGuiTimeSource pauses;
+  // The instrument's pauses let the window go on; while a batch transfer
+  // shows its progress, the user's input waits for the transfer's end.
+  velt::TGuiTimeSource pauses([&progress] { return progress.Visible(); });
   velt::TInstrumentConnection connection(link, strings, feedback, progress, pauses);
 
   int result = 0;

@@ -20,7 +20,8 @@ void TGuiTimeSource::Sleep(unsigned milliseconds) {
   end.setTimerType(Qt::PreciseTimer);
   QObject::connect(&end, &QTimer::timeout, &loop, &QEventLoop::quit);
   end.start(static_cast<int>(milliseconds));
-  loop.exec();
+  loop.exec(InputWaits && InputWaits() ? QEventLoop::ExcludeUserInputEvents
+                                        : QEventLoop::AllEvents);
   const qint64 left = static_cast<qint64>(milliseconds) - elapsed.elapsed();
   if (left > 0) {
     System.Sleep(static_cast<unsigned>(left));

@@ -820,6 +820,7 @@ TEST_F(SetupTabWhilePausing, EditsAndSelectionsOfTheViewsAreSentAfterTheViewsAre
   EXPECT_EQ(Writes(F.Sim).size(), writes + 1);
 }
 
+// Timers run during a pause, and it lasts its time.
 TEST(GuiTimeSource, APauseLetsTheWindowGoOnAndLastsAtLeastItsTime) {
   TGuiTimeSource time;
   bool ran = false;
