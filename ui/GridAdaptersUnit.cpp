@@ -64,6 +64,12 @@ TMouseButton ButtonOf(const QMouseEvent& event) {
 }  // namespace
 
 void TPictureLabel::ReleaseLost() {
+  // Only a left press has a release to lose (and a picture going away
+  // with its window, no press held, reports nothing).
+  if (!LeftDown) {
+    return;
+  }
+  LeftDown = false;
   if (OnReleaseLost) {
     OnReleaseLost();
   }
@@ -94,6 +100,7 @@ bool TPictureLabel::event(QEvent* event) {
 }
 
 void TPictureLabel::mousePressEvent(QMouseEvent* event) {
+  LeftDown = event->button() == Qt::LeftButton;
   if (OnPress) {
     OnPress(event->position().toPoint(), ButtonOf(*event));
   }
@@ -106,6 +113,9 @@ void TPictureLabel::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TPictureLabel::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) {
+    LeftDown = false;
+  }
   if (OnRelease) {
     OnRelease(ButtonOf(*event));
   }
@@ -113,6 +123,7 @@ void TPictureLabel::mouseReleaseEvent(QMouseEvent* event) {
 
 void TPictureLabel::mouseDoubleClickEvent(QMouseEvent* event) {
   // The second press of a double click is a press too.
+  LeftDown = event->button() == Qt::LeftButton;
   if (OnPress) {
     OnPress(event->position().toPoint(), ButtonOf(*event));
   }

@@ -94,6 +94,8 @@ class TPictureLabel : public QLabel {
   std::function<void(TMouseButton)> OnRelease;
   std::function<void(TMouseButton)> OnDoubleClick;
   std::function<void()> OnReleaseLost;
+  // Whether a left press is waiting for its release.
+  bool LeftHeld() const { return LeftDown; }
 
  protected:
   bool event(QEvent* event) override;
@@ -104,6 +106,7 @@ class TPictureLabel : public QLabel {
 
  private:
   void ReleaseLost();
+  bool LeftDown = false;
 };
 
 // A two-column table of `rows` rows without headers, its cells read-only.

@@ -267,7 +267,11 @@ TSetupTab::TSetupTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(
   PictureLabel->OnReleaseLost = [this] { PictureMouse->ReleaseLost(); };
   // A drag ends with its release; when the focus goes elsewhere first, the
   // release will not come to the picture.
-  connect(qApp, &QApplication::focusChanged, this, [this] { PictureMouse->ReleaseLost(); });
+  connect(qApp, &QApplication::focusChanged, this, [this] {
+    if (PictureLabel->LeftHeld()) {
+      PictureMouse->ReleaseLost();
+    }
+  });
 
   auto* menu = new QMenu(PictureLabel);
   const auto item = [menu, this](const char* name, void (TSetupTab::*slot)()) {
