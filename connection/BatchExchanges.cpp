@@ -42,6 +42,13 @@ class TBatchProgress {
   std::optional<TBusyCursorScope> Cursor;
 };
 
+// Records what stopped a batch, when the caller asked.
+void Note(TBatchReport* report, TBatchStop stop) {
+  if (report != nullptr) {
+    report->Stop = stop;
+  }
+}
+
 }  // namespace
 
 int ProgressPercent(unsigned part, unsigned whole) {
@@ -57,10 +64,27 @@ int ProgressPercent(unsigned part, unsigned whole) {
   return static_cast<int>(quotient);
 }
 
-bool TInstrumentConnection::DownloadAllConfigurations(TUSBConfigsBlock& configs) {
-  if (!BeginExchange() || !CreateConfigCellForVersion(State.MajorVersion, State.MinorVersion,
-                                                      State.ConfigLocalVersion,
-                                                      State.DeviceType)) {
+bool TInstrumentConnection::TransfersSupported(TBatchReport* report) const {
+  if (!BeginExchange()) {
+    Note(report, TBatchStop::NotReady);
+    return false;
+  }
+  // Firmware whose images no class reads would give made-up setups and
+  // records, and take made-up ones over the instrument's own.
+  const std::string instrumentClass = InstrumentConfigClass();
+  if (report != nullptr) {
+    report->InstrumentClass = instrumentClass;
+  }
+  if (instrumentClass.empty()) {
+    Note(report, TBatchStop::UnsupportedFirmware);
+    return false;
+  }
+  return true;
+}
+
+bool TInstrumentConnection::DownloadAllConfigurations(TUSBConfigsBlock& configs,
+                                                      TBatchReport* report) {
+  if (!TransfersSupported(report)) {
     return false;
   }
   std::vector<TDeviceImage> images(kConfigurationSlots);
@@ -69,6 +93,7 @@ bool TInstrumentConnection::DownloadAllConfigurations(TUSBConfigsBlock& configs)
                           false);
     for (std::uint16_t n = 0; n < kConfigurationSlots; ++n) {
       if (!ReceiveConfigurationImage(n, images[n])) {
+        Note(report, TBatchStop::TransferFailed);
         return false;
       }
       Progress->SetProgress(ProgressPercent(n, kConfigurationSlots - 1));
@@ -83,19 +108,59 @@ bool TInstrumentConnection::DownloadAllConfigurations(TUSBConfigsBlock& configs)
       configs.LoadedFlags[n] = true;
       configs.ChangedFlags[n] = false;
     }
+    configs.Source = kSourceInstrument;
   }
   return true;
 }
 
-bool TInstrumentConnection::UploadChangedConfigurations(TUSBConfigsBlock& configs) {
-  if (configs.Count == 0 || configs.ConfigLocalVersion != State.ConfigLocalVersion) {
-    return false;
-  }
-  TBatchProgress window(*Progress, Strings.Caption(kCaptionUploadConfigurations), true, true);
+bool TInstrumentConnection::UploadChangedConfigurations(TUSBConfigsBlock& configs,
+                                                        TBatchReport* report) {
+  TBatchReport local;
+  TBatchReport& out = report != nullptr ? *report : local;
+  out = {};
   const auto slots = [&configs] {
     return std::min({std::size_t{kConfigurationSlots}, configs.Configurations.size(),
                      configs.ChangedFlags.size()});
   };
+  // Every changed slot counts as not written until it is.
+  const auto remaining = [&](std::size_t from) {
+    for (std::size_t n = from; n < slots(); ++n) {
+      if (configs.ChangedFlags[n]) {
+        out.NotWritten.push_back(static_cast<std::uint16_t>(n));
+      }
+    }
+  };
+  if (configs.Count == 0) {
+    out.Stop = TBatchStop::NoCells;
+    return false;
+  }
+  if (!TransfersSupported(&out)) {
+    remaining(0);
+    return false;
+  }
+  const TBaseConfigCell* first = nullptr;
+  for (const auto& cell : configs.Configurations) {
+    if (cell) {
+      first = cell.get();
+      break;
+    }
+  }
+  out.CellClass = first != nullptr ? ConfigClassName(*first) : std::string();
+  // An image of another class lands in the instrument as garbage and the
+  // slot reads back as defaults.
+  if (out.CellClass != out.InstrumentClass) {
+    out.Stop = TBatchStop::OtherFirmware;
+  } else if (configs.ConfigLocalVersion != State.ConfigLocalVersion) {
+    out.Stop = TBatchStop::OtherLocalVersion;
+  } else if (configs.Source != kSourceInstrument && configs.Source != kSourceFile) {
+    // Cells only built hold defaults, not anything the user has.
+    out.Stop = TBatchStop::NotReadFromSource;
+  }
+  if (out.Stop != TBatchStop::None) {
+    remaining(0);
+    return false;
+  }
+  TBatchProgress window(*Progress, Strings.Caption(kCaptionUploadConfigurations), true, true);
   unsigned changed = 0;
   for (std::size_t n = 0; n < slots(); ++n) {
     changed += configs.ChangedFlags[n] ? 1 : 0;
@@ -107,23 +172,48 @@ bool TInstrumentConnection::UploadChangedConfigurations(TUSBConfigsBlock& config
     if (!configs.ChangedFlags[n] || !configs.Configurations[n]) {
       continue;
     }
-    if (!WriteConfiguration(*configs.Configurations[n], static_cast<std::uint16_t>(n))) {
+    const auto slot = static_cast<std::uint16_t>(n);
+    TBaseConfigCell& cell = *configs.Configurations[n];
+    // A slot the collection never received (absent from the file it was
+    // loaded from) has only the defaults it was built with; a cell out of
+    // range would be sent as defaults or as garbage. Both stay marked.
+    if (n >= configs.LoadedFlags.size() || !configs.LoadedFlags[n]) {
+      out.NotWritten.push_back(slot);
+      continue;
+    }
+    if (!cell.Validate()) {
+      out.Invalid.push_back(slot);
+      out.NotWritten.push_back(slot);
+      continue;
+    }
+    const TExchangeOutcome outcome = SendConfiguration(cell, slot);
+    if (outcome != TExchangeOutcome::Done) {
+      out.Stop = outcome == TExchangeOutcome::Refused ? TBatchStop::InstrumentRefused
+                 : outcome == TExchangeOutcome::Failed ? TBatchStop::TransferFailed
+                                                       : TBatchStop::NotReady;
+      remaining(n);
+      std::sort(out.NotWritten.begin(), out.NotWritten.end());
       return false;
     }
     if (n < slots()) {
       configs.ChangedFlags[n] = false;
     }
+    out.Written.push_back(slot);
     Progress->SetProgress(ProgressPercent(written, changed));
     ++written;
     Progress->ProcessPendingEvents();
   }
-  return true;
+  return out.NotWritten.empty();
 }
 
-bool TInstrumentConnection::DownloadAllRecords(TFlawDataBlock& records) {
+bool TInstrumentConnection::DownloadAllRecords(TFlawDataBlock& records, TBatchReport* report) {
+  if (!TransfersSupported(report)) {
+    return false;
+  }
   std::unique_ptr<TBaseConfigCell> working = CreateConfigCellForVersion(
       State.MajorVersion, State.MinorVersion, State.ConfigLocalVersion, State.DeviceType);
   if (!working || !ReadConfiguration(*working, 0)) {
+    Note(report, TBatchStop::TransferFailed);
     return false;
   }
   const std::uint16_t count = working->LAST_MEM_CELL;
@@ -131,23 +221,13 @@ bool TInstrumentConnection::DownloadAllRecords(TFlawDataBlock& records) {
     records.Clear();
     return true;
   }
-  // The working cell, a cell of the records' class, is reused to tell
-  // before the collection is touched whether each record's configuration
-  // will be usable.
-  TBaseConfigCell& scratch = *working;
   std::vector<TRecordBlocks> blocks(count);
   TBatchProgress window(*Progress, Strings.Caption(kCaptionDownloadRecords), true, false);
   for (std::uint16_t i = 0; i < count; ++i) {
     const auto n = static_cast<std::uint16_t>(i + 1);
     if (!State.Connected || !ReceiveRecordBlocks(n, blocks[i])) {
+      Note(report, TBatchStop::TransferFailed);
       return false;
-    }
-    scratch.DecodeImage(blocks[i][0], n);
-    if (!scratch.Validate()) {
-      scratch.SetDefaults(n);
-      if (!scratch.Validate()) {
-        return false;
-      }
     }
     Progress->SetProgress(ProgressPercent(i, count));
   }
@@ -161,11 +241,11 @@ bool TInstrumentConnection::DownloadAllRecords(TFlawDataBlock& records) {
     if (record.Configuration() == nullptr) {
       return false;
     }
+    // A record whose settings do not read keeps its envelopes; it is
+    // marked and named to the user instead of failing the whole download.
     ApplyRecordBlocks(record, n, blocks[i]);
-    if (!record.Configuration()->Validate()) {
-      record.ClearContents();
-      record.Configuration()->SetDefaults(n);
-      return false;
+    if (record.UnreadableSettings && report != nullptr) {
+      report->UnreadableSettings.push_back(n);
     }
     records.ReceivedFlags[i] = true;
     record.PrintFlag = 0;

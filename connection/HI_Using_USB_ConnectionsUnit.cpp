@@ -71,6 +71,8 @@ void TInstrumentConnection::Close() {
   }
   State.Connected = false;
   State.DeviceType = 0;
+  // The next instrument tells its own record count.
+  RecordCount.reset();
   UpdateStateText();
 }
 

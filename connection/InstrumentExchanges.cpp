@@ -3,6 +3,7 @@
 #include <connection/HI_Using_USB_ConnectionsUnit.h>
 
 #include <algorithm>
+#include <optional>
 
 #include <config/ConfigObject3_17ver_Unit.h>
 
@@ -35,9 +36,32 @@ bool NeedsWholeConfiguration(const TUSBDeviceState& state) {
   return state.MajorVersion < 4 || (state.MajorVersion == 4 && state.MinorVersion == 0);
 }
 
+// The bare base class cannot read or write the images of its firmware.
+bool ReadsImages(const TBaseConfigCell& cell) {
+  return dynamic_cast<const T3_17ConfigCell*>(&cell) != nullptr;
+}
+
+// Sets a field for the life of the scope and puts the old value back.
+class TFieldPatch {
+ public:
+  TFieldPatch(std::uint16_t& field, std::uint16_t value) : Field(field), Saved(field) {
+    Field = value;
+  }
+  ~TFieldPatch() { Field = Saved; }
+  TFieldPatch(const TFieldPatch&) = delete;
+  TFieldPatch& operator=(const TFieldPatch&) = delete;
+
+ private:
+  std::uint16_t& Field;
+  std::uint16_t Saved;
+};
+
+constexpr int kErrorInvalidValueCaption = 12;
+constexpr int kErrorInvalidValueText = 14;
+
 }  // namespace
 
-bool TInstrumentConnection::BeginExchange() { return State.Connected && !State.Busy; }
+bool TInstrumentConnection::BeginExchange() const { return State.Connected && !State.Busy; }
 
 bool TInstrumentConnection::SendRequest(const TInstrumentCommand& command) {
   command.ApplyTo(ServiceBuffer);
@@ -71,8 +95,12 @@ void TInstrumentConnection::ApplyConfigurationImage(TBaseConfigCell& cell, std::
     return;
   }
   // A bare base cell cannot read the images of the firmware that has one.
-  if (dynamic_cast<T3_17ConfigCell*>(&cell) != nullptr) {
+  if (ReadsImages(cell)) {
     cell.DecodeImage(image, n);
+    // The instrument's own record count, as it said it, before any repair.
+    if (n == 0) {
+      RecordCount = cell.LAST_MEM_CELL;
+    }
     if (!cell.Validate()) {
       cell.SetDefaults(n);
     }
@@ -103,29 +131,64 @@ bool TInstrumentConnection::AlignAndReadWorkingConfiguration(TUSBConfigsBlock& c
   return first != nullptr && ReadConfiguration(*first, 0);
 }
 
-bool TInstrumentConnection::WriteConfiguration(TBaseConfigCell& cell, std::uint16_t n) {
+std::string TInstrumentConnection::InstrumentConfigClass() const {
+  const auto cell = CreateConfigCellForVersion(State.MajorVersion, State.MinorVersion,
+                                               State.ConfigLocalVersion, State.DeviceType);
+  return cell && ReadsImages(*cell) ? ConfigClassName(*cell) : std::string();
+}
+
+TExchangeOutcome TInstrumentConnection::SendConfiguration(TBaseConfigCell& cell,
+                                                          std::uint16_t n) {
   if (!BeginExchange()) {
-    return false;
+    return TExchangeOutcome::NotReady;
   }
-  if (!cell.Validate()) {
-    cell.SetDefaults(n);
+  // Configuration 0 carries the instrument's record count: the program
+  // must not be the one to change how many records the instrument reports.
+  if (n == 0 && !RecordCount) {
+    const auto working = CreateConfigCellForVersion(State.MajorVersion, State.MinorVersion,
+                                                    State.ConfigLocalVersion, State.DeviceType);
+    if (!working || !ReadsImages(*working) || !ReadConfiguration(*working, 0) ||
+        !RecordCount) {
+      return State.Connected ? TExchangeOutcome::NotReady : TExchangeOutcome::Failed;
+    }
   }
   TBusyCursorScope cursor(*Progress);
   TBusyScope busy(State);
   TDeviceImage image{};
   const TInstrumentCommand command = WriteConfigurationCommand(n);
-  cell.EncodeImage(image, cell.CONFIGURATION_NO);
-  if (!SendRequest(command) || !ReadAnswer()) {
-    return false;
+  {
+    std::optional<TFieldPatch> count;
+    if (n == 0) {
+      count.emplace(cell.LAST_MEM_CELL, *RecordCount);
+    }
+    cell.EncodeImage(image, cell.CONFIGURATION_NO);
   }
-  // Any other answer means the instrument does not take the image; the
-  // write still counts as done.
-  if (ServiceBuffer[0] == kStatusAccepted &&
-      !CheckResult(Link.Entry().SendBulkBuffer(image.data(), command.BlockLength))) {
-    return false;
+  if (!SendRequest(command) || !ReadAnswer()) {
+    return TExchangeOutcome::Failed;
+  }
+  // Any other answer means the instrument does not take the image.
+  if (ServiceBuffer[0] != kStatusAccepted) {
+    return TExchangeOutcome::Refused;
+  }
+  if (!CheckResult(Link.Entry().SendBulkBuffer(image.data(), command.BlockLength))) {
+    return TExchangeOutcome::Failed;
   }
   Time->Sleep(kPauseAfterWrite);
-  return true;
+  return TExchangeOutcome::Done;
+}
+
+bool TInstrumentConnection::WriteConfiguration(TBaseConfigCell& cell, std::uint16_t n) {
+  if (!BeginExchange()) {
+    return false;
+  }
+  // Out-of-range values are the user's to mend: sending defaults in their
+  // place would replace the whole setup behind the user's back.
+  if (!cell.Validate()) {
+    Feedback.ShowMessage(Strings.Error(kErrorInvalidValueCaption),
+                         Strings.Error(kErrorInvalidValueText), TMessageIcon::Error);
+    return false;
+  }
+  return SendConfiguration(cell, n) == TExchangeOutcome::Done;
 }
 
 bool TInstrumentConnection::SendRange(TBaseConfigCell& cell) {
@@ -160,25 +223,27 @@ bool TInstrumentConnection::SendGain(TBaseConfigCell& cell) {
   return ReadAnswer() && ServiceBuffer[0] == kStatusAccepted;
 }
 
-bool TInstrumentConnection::SetClock() {
+TExchangeResult TInstrumentConnection::SetClock() {
   if (!BeginExchange() || State.DeviceType != 2) {
-    return false;
+    return {TExchangeOutcome::NotReady};
   }
   TBusyCursorScope cursor(*Progress);
   const TLocalTime now = Time->LocalTime();
   TBusyScope busy(State);
   if (!SendRequest(SetClockCommand()) || !ReadAnswer()) {
-    return false;
+    return {TExchangeOutcome::Failed};
+  }
+  if (ServiceBuffer[0] != kStatusAccepted) {
+    return {TExchangeOutcome::Refused};
   }
   std::array<std::uint8_t, kClockBlockLength + 1> work{};
   const auto block = ClockBlock(now);
   std::copy(block.begin(), block.end(), work.begin());
-  if (ServiceBuffer[0] == kStatusAccepted &&
-      !CheckResult(Link.Entry().SendBulkBuffer(work.data(), kClockBlockLength))) {
-    return false;
+  if (!CheckResult(Link.Entry().SendBulkBuffer(work.data(), kClockBlockLength))) {
+    return {TExchangeOutcome::Failed};
   }
   Time->Sleep(kPauseAfterClock);
-  return true;
+  return {TExchangeOutcome::Done};
 }
 
 // ---- Records and the live signal --------------------------------------------
@@ -205,7 +270,10 @@ void TInstrumentConnection::ApplyRecordBlocks(TDataCell& record, std::uint16_t n
   TBaseConfigCell& cell = *record.Configuration();
   cell.DEVICE_INDEX = State.DeviceType;
   cell.DecodeImage(blocks[0], n);
-  if (!cell.Validate()) {
+  // Settings that do not validate would mislead every measurement: the
+  // record keeps its envelopes with the default settings, and says so.
+  record.UnreadableSettings = !cell.Validate();
+  if (record.UnreadableSettings) {
     cell.SetDefaults(n);
   }
   record.SamplesQuantity = kRecordArraySize;
@@ -222,6 +290,9 @@ void TInstrumentConnection::ApplyRecordBlocks(TDataCell& record, std::uint16_t n
   record.ConfigLocalVersion = State.ConfigLocalVersion;
   record.PrintFlag = 0;
   record.ReportMark = 0;
+  // A received record comes without comments, as one of a newly opened
+  // file comes with its own: nothing of the record held before stays.
+  record.Comments.clear();
 }
 
 bool TInstrumentConnection::ReadRecord(TDataCell& record, std::uint16_t n) {
@@ -237,22 +308,12 @@ bool TInstrumentConnection::ReadRecord(TDataCell& record, std::uint16_t n) {
 }
 
 bool TInstrumentConnection::ReadRecordForBatch(TDataCell& record, std::uint16_t n) {
-  bool ok = State.Connected && ReadRecord(record, n);
-  TBaseConfigCell* cell = record.Configuration();
-  if (cell == nullptr) {
-    return false;
-  }
-  if (!cell->Validate()) {
-    record.ClearContents();
-    cell->SetDefaults(n);
-    ok = false;
-  }
-  return ok;
+  return State.Connected && ReadRecord(record, n);
 }
 
-bool TInstrumentConnection::ReadOnlineFrame(TDataCell& record) {
+TExchangeResult TInstrumentConnection::ReadOnlineFrame(TDataCell& record) {
   if (!BeginExchange()) {
-    return false;
+    return {TExchangeOutcome::NotReady};
   }
   if (record.Configuration() != nullptr) {
     record.Configuration()->DEVICE_INDEX = State.DeviceType;
@@ -260,7 +321,7 @@ bool TInstrumentConnection::ReadOnlineFrame(TDataCell& record) {
   TBusyScope busy(State);
   TDeviceImage block{};
   if (!SendRequest(ReadOnlineFrameCommand())) {
-    return false;
+    return {TExchangeOutcome::Failed};
   }
   record.SamplesQuantity = kRecordArraySize;
   record.FlawNumber = 0;
@@ -271,11 +332,11 @@ bool TInstrumentConnection::ReadOnlineFrame(TDataCell& record) {
       Time->Sleep(kPauseBeforeSignalBlock);
     }
     if (!ReceiveBlock(block)) {
-      return false;
+      return {TExchangeOutcome::Failed};
     }
     CopySamples(block, *arrays[i]);
   }
-  return true;
+  return {TExchangeOutcome::Done};
 }
 
 }  // namespace velt

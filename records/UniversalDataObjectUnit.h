@@ -73,6 +73,10 @@ class TDataCell {
   std::uint16_t FlawNumber = 0;
   std::uint8_t PrintFlag = 0;
   std::uint8_t ReportMark = 0;
+  // The settings received with the record did not validate: the record
+  // keeps its envelopes but holds the default settings instead. Known only
+  // for records received from the instrument; files do not keep it.
+  bool UnreadableSettings = false;
   std::vector<std::string> Comments;
   std::uint8_t GrabbedObject = kNoObject;
   std::uint8_t HoverObject = kNoObject;

@@ -6,6 +6,9 @@
 
 #include <chrono>
 
+#include <connection/TransferMessages.h>
+
+#include "SimulatedMemory.h"
 #include "connection/ExchangeTestSupport.h"
 
 namespace velt {
@@ -127,17 +130,98 @@ TEST(BatchExchangeTest, UploadWritesOnlyTheChangedCellsWithGaugeAndEvents) {
   }
 }
 
-TEST(BatchExchangeTest, UploadNeedsCellsOfTheInstrumentsLocalVersion) {
-  TExchangeFixture f("1:5.0.1");
+// Cells go only to an instrument whose firmware uses their class, only
+// when the program can read that firmware's images, and only when they
+// came from an instrument or a file.
+TEST(BatchExchangeTest, UploadRefusesCellsTheInstrumentCannotTake) {
+  struct TCase {
+    const char* Profile;
+    std::uint8_t Device, Major, Minor, Local;  // the cells' firmware
+    std::uint8_t Source;
+    TBatchStop Stop;
+  };
+  const TCase cases[] = {
+      {"1:5.0.0", 1, 3, 26, 0, kSourceFile, TBatchStop::OtherFirmware},
+      {"2:2.8", 1, 3, 26, 0, kSourceFile, TBatchStop::OtherFirmware},
+      {"1:5.0.1", 1, 5, 0, 0, kSourceFile, TBatchStop::OtherFirmware},
+      {"1:3.10", 1, 3, 26, 0, kSourceFile, TBatchStop::UnsupportedFirmware},
+      {"1:2.0", 1, 2, 0, 0, kSourceFile, TBatchStop::UnsupportedFirmware},
+      {"1:5.0.1", 1, 5, 0, 1, kSourceNone, TBatchStop::NotReadFromSource},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Profile);
+    TExchangeFixture f(c.Profile);
+    TUSBConfigsBlock configs;
+    TBatchReport report;
+    EXPECT_FALSE(f.Connection->UploadChangedConfigurations(configs, &report));
+    EXPECT_EQ(report.Stop, TBatchStop::NoCells);
+    configs.Build(100, c.Major, c.Minor, c.Local, c.Device);
+    configs.Source = c.Source;
+    configs.LoadedFlags.assign(100, true);
+    configs.ChangedFlags[1] = configs.ChangedFlags[30] = true;
+    const std::size_t from = f.LogSize();
+    EXPECT_FALSE(f.Connection->UploadChangedConfigurations(configs, &report));
+    EXPECT_EQ(report.Stop, c.Stop);
+    EXPECT_EQ(report.NotWritten, (std::vector<std::uint16_t>{1, 30}));
+    EXPECT_TRUE(configs.ChangedFlags[1] && configs.ChangedFlags[30]);
+    EXPECT_EQ(f.LogSize(), from);
+    EXPECT_TRUE(f.Progress.Steps.empty());
+  }
+}
+
+// Nothing made up is passed off as the instrument's: firmware whose images
+// no class reads gives neither setups nor records.
+TEST(BatchExchangeTest, DownloadsRefuseFirmwareWhoseImagesCannotBeRead) {
+  for (const char* profile : {"1:2.0", "1:3.10", "2:1.0"}) {
+    SCOPED_TRACE(profile);
+    TExchangeFixture f(profile);
+    ASSERT_TRUE(f.Connection->State.Connected);
+    TUSBConfigsBlock configs;
+    configs.Build(100, 3, 26, 0, 1);
+    TFlawDataBlock records;
+    records.Build(3, 3, 26, 0, 1);
+    const std::size_t from = f.LogSize();
+    TBatchReport configsReport;
+    TBatchReport recordsReport;
+    EXPECT_FALSE(f.Connection->DownloadAllConfigurations(configs, &configsReport));
+    EXPECT_FALSE(f.Connection->DownloadAllRecords(records, &recordsReport));
+    EXPECT_EQ(configsReport.Stop, TBatchStop::UnsupportedFirmware);
+    EXPECT_EQ(recordsReport.Stop, TBatchStop::UnsupportedFirmware);
+    EXPECT_EQ(f.LogSize(), from);
+    EXPECT_EQ(ConfigClassName(*configs.Configurations[0]), "T3_26ConfigCell");
+    EXPECT_EQ(records.Count, 3);
+  }
+}
+
+// A changed cell out of range is held back and named; the others go out,
+// slot 0 with the instrument's own record count.
+TEST(BatchExchangeTest, UploadHoldsBackCellsOutOfRange) {
+  TExchangeFixture f("1:5.0.0");
   TUSBConfigsBlock configs;
-  EXPECT_FALSE(f.Connection->UploadChangedConfigurations(configs));
-  configs.Build(100, 5, 0, 0, 1);
-  configs.ChangedFlags[1] = true;
+  ASSERT_TRUE(f.Connection->DownloadAllConfigurations(configs));
+  for (std::size_t n : {0u, 2u, 40u}) {
+    configs.ChangedFlags[n] = true;
+  }
+  configs.Configurations[0]->LAST_MEM_CELL = 0;
+  configs.Configurations[40]->VELOCITY = 60000;
   const std::size_t from = f.LogSize();
-  EXPECT_FALSE(f.Connection->UploadChangedConfigurations(configs));
-  EXPECT_EQ(f.LogSize(), from);
-  EXPECT_TRUE(f.Progress.Steps.empty());
-  EXPECT_TRUE(f.Feedback.Messages.empty());
+  TBatchReport report;
+  EXPECT_FALSE(f.Connection->UploadChangedConfigurations(configs, &report));
+  EXPECT_EQ(report.Stop, TBatchStop::None);
+  EXPECT_EQ(report.Written, (std::vector<std::uint16_t>{0, 2}));
+  EXPECT_EQ(report.NotWritten, (std::vector<std::uint16_t>{40}));
+  EXPECT_EQ(report.Invalid, (std::vector<std::uint16_t>{40}));
+  EXPECT_EQ(f.Requests(from).size(), 2u);
+  EXPECT_EQ(configs.ChangedFlags[40], true);
+  EXPECT_EQ(configs.ChangedFlags[2], false);
+  EXPECT_EQ(configs.Configurations[40]->VELOCITY, 60000);
+  EXPECT_EQ(configs.Configurations[0]->LAST_MEM_CELL, 0);
+  TUSBConfigsBlock back;
+  ASSERT_TRUE(f.Connection->DownloadAllConfigurations(back));
+  EXPECT_EQ(back.Configurations[0]->LAST_MEM_CELL, conduit::kDemoRecordCount);
+  EXPECT_NE(back.Configurations[40]->VELOCITY, 60000);
+  const TTransferMessage message = UploadFailureMessage(report, f.Strings);
+  EXPECT_NE(message.Text.find(" 40."), std::string::npos);
 }
 
 TEST(BatchExchangeTest, DownloadAllRecordsAsksForOneToTheLastUsedCell) {
@@ -266,6 +350,8 @@ TEST(BatchExchangeTest, FaultsAtEveryStepOfAnUploadKeepTheUnwrittenCellsChanged)
   const auto prepare = [&changed](TExchangeFixture& f, TUSBConfigsBlock& configs) {
     configs.Build(100, f.Connection->State.MajorVersion, f.Connection->State.MinorVersion,
                   f.Connection->State.ConfigLocalVersion, f.Connection->State.DeviceType);
+    configs.Source = kSourceFile;
+    configs.LoadedFlags.assign(100, true);
     for (std::size_t n : changed) {
       configs.ChangedFlags[n] = true;
     }
@@ -293,7 +379,18 @@ TEST(BatchExchangeTest, FaultsAtEveryStepOfAnUploadKeepTheUnwrittenCellsChanged)
     TExchangeFixture f("2:4.1.3," + fault);
     TUSBConfigsBlock configs;
     prepare(f, configs);
-    EXPECT_FALSE(f.Connection->UploadChangedConfigurations(configs));
+    TBatchReport report;
+    EXPECT_FALSE(f.Connection->UploadChangedConfigurations(configs, &report));
+    EXPECT_EQ(report.Stop, TBatchStop::TransferFailed);
+    // The report names exactly the slots that kept their mark.
+    std::vector<std::uint16_t> marked;
+    for (std::size_t n : changed) {
+      if (configs.ChangedFlags[n]) {
+        marked.push_back(static_cast<std::uint16_t>(n));
+      }
+    }
+    EXPECT_EQ(report.NotWritten, marked);
+    EXPECT_EQ(report.Written.size() + marked.size(), changed.size());
     EXPECT_EQ(f.Feedback.Messages.size(), 1u);
     EXPECT_FALSE(f.Connection->State.Connected);
     EXPECT_FALSE(f.Connection->State.Busy);
@@ -310,15 +407,75 @@ TEST(BatchExchangeTest, FaultsAtEveryStepOfAnUploadKeepTheUnwrittenCellsChanged)
   }
 }
 
-TEST(BatchExchangeTest, AnUploadRefusedByTheInstrumentSendsNoImagesButSucceeds) {
+TEST(BatchExchangeTest, AnUploadRefusedByTheInstrumentSendsNoImagesAndKeepsTheMarks) {
   TExchangeFixture f("1:4.1.4,status=1:3");
   TUSBConfigsBlock configs;
   configs.Build(100, 4, 1, 4, 1);
-  configs.ChangedFlags[8] = true;
+  configs.Source = kSourceFile;
+  configs.LoadedFlags.assign(100, true);
+  configs.ChangedFlags[8] = configs.ChangedFlags[9] = true;
   const std::size_t from = f.LogSize();
-  EXPECT_TRUE(f.Connection->UploadChangedConfigurations(configs));
+  TBatchReport report;
+  EXPECT_FALSE(f.Connection->UploadChangedConfigurations(configs, &report));
+  EXPECT_EQ(report.Stop, TBatchStop::InstrumentRefused);
+  EXPECT_EQ(report.NotWritten, (std::vector<std::uint16_t>{8, 9}));
+  EXPECT_TRUE(report.Written.empty());
   EXPECT_TRUE(f.Transfers(TTransferKind::BulkOut, from).empty());
-  EXPECT_FALSE(configs.ChangedFlags[8]);
+  EXPECT_TRUE(configs.ChangedFlags[8] && configs.ChangedFlags[9]);
+  EXPECT_TRUE(f.Connection->State.Connected);
+}
+
+// A download gives the records what they came with: no comments, even
+// when the collection held before is reused.
+TEST(BatchExchangeTest, ARecordDownloadBringsNoCommentsOfTheRecordsBefore) {
+  TExchangeFixture f("2:5.4.4");
+  TFlawDataBlock records;
+  ASSERT_TRUE(f.Connection->DownloadAllRecords(records));
+  const TDataCell* kept = records.Records[0].get();
+  records.Records[0]->Comments = {"crack near weld 3"};
+  records.Records[5]->Comments = {"", "recheck"};
+  ASSERT_TRUE(f.Connection->DownloadAllRecords(records));
+  ASSERT_EQ(records.Records[0].get(), kept);
+  for (const auto& record : records.Records) {
+    EXPECT_TRUE(record->Comments.empty());
+  }
+}
+
+// A record whose settings do not validate is kept with its envelopes,
+// marked and named; the others are not.
+TEST(BatchExchangeTest, ARecordWithUnreadableSettingsIsKeptMarkedAndNamed) {
+  TExchangeFixture f("1:5.0.1");
+  const std::uint16_t bad = 3;
+  f.Sim.Instrument().SetCommandHandler(
+      5, [&f, bad](conduit::TSimulatedInstrument& d, const std::uint8_t* request) {
+        const std::uint16_t n = static_cast<std::uint16_t>(request[1] << 8 | request[2]);
+        conduit::TSimulatedRecord record = d.GetMemory().Records.at(n - 1u);
+        if (n == bad) {
+          auto cell = f.NewCell();
+          TDeviceImage image{};
+          std::copy_n(record.begin(), 512, image.begin());
+          cell->DecodeImage(image, n);
+          cell->VELOCITY = 60000;
+          cell->EncodeImage(image, n);
+          std::copy_n(image.begin(), 512, record.begin());
+        }
+        d.QueueBulk(Bytes(record.begin(), record.end()));
+      });
+  TFlawDataBlock records;
+  TBatchReport report;
+  ASSERT_TRUE(f.Connection->DownloadAllRecords(records, &report));
+  ASSERT_EQ(records.Count, conduit::kDemoRecordCount);
+  EXPECT_EQ(report.UnreadableSettings, (std::vector<std::uint16_t>{bad}));
+  for (std::uint16_t k = 1; k <= records.Count; ++k) {
+    const TDataCell& record = *records.Records[k - 1u];
+    EXPECT_EQ(record.UnreadableSettings, k == bad) << k;
+    EXPECT_TRUE(record.Configuration()->Validate());
+    EXPECT_TRUE(records.ReceivedFlags[k - 1u]);
+  }
+  const auto& expected = f.Sim.Instrument().GetMemory().Records[bad - 1u];
+  EXPECT_TRUE(std::equal(expected.begin() + 512, expected.begin() + 832,
+                         records.Records[bad - 1u]->FirstMaximums.begin()));
+  EXPECT_NE(UnreadableSettingsText(report.UnreadableSettings).find(" 3."), std::string::npos);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <config/TextRecordIO.h>
 
+#include "SimulatedMemory.h"
 #include "connection/ExchangeTestSupport.h"
 
 namespace velt {
@@ -77,25 +78,75 @@ TEST(InstrumentExchangeTest, WriteConfigurationSendsTheImageInTwoReadyMarkedChun
   EXPECT_EQ(back->CONFIGURATION_NO, 5);
 }
 
-TEST(InstrumentExchangeTest, WriteConfigurationRefusedByTheInstrumentStillCountsAsDone) {
-  TExchangeFixture f("1:3.26,status=1:3");
-  auto cell = f.NewCell();
-  const std::size_t from = f.LogSize();
-  EXPECT_TRUE(f.Connection->WriteConfiguration(*cell, 5));
-  EXPECT_TRUE(f.Transfers(conduit::TTransferKind::BulkOut, from).empty());
-  EXPECT_EQ(f.Time.Pauses, (std::vector<unsigned>{1000}));
-  EXPECT_TRUE(f.Feedback.Messages.empty());
+TEST(InstrumentExchangeTest, AWriteOrClockTheInstrumentRefusesSendsNothingAndFails) {
+  for (const char* profile : {"2:5.4.4,status=1:3", "2:5.4.4,status=8:4"}) {
+    SCOPED_TRACE(profile);
+    TExchangeFixture f(profile);
+    auto cell = f.NewCell();
+    const bool clock = std::string(profile).find("8:") != std::string::npos;
+    const std::size_t from = f.LogSize();
+    const bool done = clock ? static_cast<bool>(f.Connection->SetClock())
+                            : f.Connection->WriteConfiguration(*cell, 5);
+    EXPECT_FALSE(done);
+    if (clock) {
+      EXPECT_TRUE(f.Connection->SetClock() == TExchangeOutcome::Refused);
+    }
+    EXPECT_TRUE(f.Transfers(conduit::TTransferKind::BulkOut, from).empty());
+    EXPECT_TRUE(f.Time.Pauses.empty());
+    EXPECT_TRUE(f.Connection->State.Connected);
+    EXPECT_FALSE(f.Connection->State.Busy);
+  }
 }
 
-TEST(InstrumentExchangeTest, WriteConfigurationOfAnInvalidCellSendsTheDefaults) {
+// A setup out of range is the user's to mend: it is neither sent nor
+// replaced by defaults.
+TEST(InstrumentExchangeTest, WriteConfigurationOfAnInvalidCellSendsNothingAndKeepsTheCell) {
   TExchangeFixture f("1:3.26");
   auto cell = f.NewCell();
+  cell->SetDefaults(9);
+  cell->CONFIGURATION_NAME = "WELD 12";
   cell->VELOCITY = 60000;  // far outside what the instrument accepts
   ASSERT_FALSE(cell->Validate());
-  ASSERT_TRUE(f.Connection->WriteConfiguration(*cell, 9));
-  auto defaults = f.NewCell();
-  defaults->SetDefaults(9);
-  EXPECT_EQ(cell->VELOCITY, defaults->VELOCITY);
+  const std::string before = TextOf(*cell);
+  const std::size_t from = f.LogSize();
+  EXPECT_FALSE(f.Connection->WriteConfiguration(*cell, 0));
+  EXPECT_EQ(f.LogSize(), from);
+  EXPECT_EQ(TextOf(*cell), before);
+  ASSERT_EQ(f.Feedback.Messages.size(), 1u);
+  EXPECT_EQ(f.Feedback.Messages[0].Caption, f.Strings.Error(12));
+  EXPECT_EQ(f.Feedback.Messages[0].Text, f.Strings.Error(14));
+  EXPECT_FALSE(f.Connection->State.Busy);
+}
+
+// Configuration 0 goes out with the record count the instrument gave, not
+// the one of the cell (an erased slot's is 0), and the cell keeps its own.
+TEST(InstrumentExchangeTest, TheWorkingConfigurationCarriesTheInstrumentsRecordCount) {
+  struct TCase {
+    std::uint16_t Slot;
+    bool ReadBefore;            // configuration 0 read before the write
+    std::size_t Requests;       // with the read that learns the count
+    std::uint16_t SentCount;    // LAST MEM CELL in the image sent
+  };
+  const std::uint16_t held = conduit::kDemoRecordCount;
+  for (const TCase& c : {TCase{0, true, 1, held}, TCase{0, false, 2, held}, TCase{5, false, 1, 0}}) {
+    SCOPED_TRACE(std::to_string(c.Slot) + (c.ReadBefore ? " read" : ""));
+    TExchangeFixture f("1:5.0.1");
+    if (c.ReadBefore) {
+      auto working = f.NewCell();
+      ASSERT_TRUE(f.Connection->ReadConfiguration(*working, 0));
+    }
+    EXPECT_EQ(f.Connection->InstrumentRecordCount().has_value(), c.ReadBefore);
+    auto cell = f.NewCell();
+    cell->SetDefaults(c.Slot);
+    cell->LAST_MEM_CELL = 0;
+    const std::size_t from = f.LogSize();
+    ASSERT_TRUE(f.Connection->WriteConfiguration(*cell, c.Slot));
+    EXPECT_EQ(f.Requests(from).size(), c.Requests);
+    EXPECT_EQ(cell->LAST_MEM_CELL, 0);
+    auto sent = f.NewCell();
+    ASSERT_TRUE(f.Connection->ReadConfiguration(*sent, c.Slot));
+    EXPECT_EQ(sent->LAST_MEM_CELL, c.SentCount);
+  }
 }
 
 TEST(InstrumentExchangeTest, ReadingAnErasedSlotLeavesTheDefaultsWithItsNumber) {
@@ -148,6 +199,9 @@ TEST(InstrumentExchangeTest, GainAndRangeFollowTheFirmware) {
     cell->ATTENUATOR1 = 40;
     cell->INDEX_MARK_MKS = 3;
     cell->PIXEL_GRID_LENGTH = 77;
+    // As after a connect: the working configuration has been read.
+    auto working = f.NewCell();
+    ASSERT_TRUE(f.Connection->ReadConfiguration(*working, 0));
     const std::size_t from = f.LogSize();
     EXPECT_TRUE(c.Gain ? f.Connection->SendGain(*cell) : f.Connection->SendRange(*cell));
     const auto requests = f.Requests(from);
@@ -199,12 +253,6 @@ TEST(InstrumentExchangeTest, SetClockSendsTheLocalTimeToDeviceTypeTwoOnly) {
     EXPECT_FALSE(f.Connection->SetClock());
     EXPECT_EQ(f.LogSize(), from);
   }
-  {
-    TExchangeFixture f("2:5.4.4,status=8:4");
-    const std::size_t from = f.LogSize();
-    EXPECT_TRUE(f.Connection->SetClock());
-    EXPECT_TRUE(f.Transfers(conduit::TTransferKind::BulkOut, from).empty());
-  }
 }
 
 TEST(InstrumentExchangeTest, EveryExchangeRefusesWhileBusyOrDisconnected) {
@@ -221,9 +269,9 @@ TEST(InstrumentExchangeTest, EveryExchangeRefusesWhileBusyOrDisconnected) {
       [&] { return c.WriteConfiguration(*cell, 1); },
       [&] { return c.SendGain(*cell); },
       [&] { return c.SendRange(*cell); },
-      [&] { return c.SetClock(); },
+      [&] { return static_cast<bool>(c.SetClock()); },
       [&] { return c.ReadRecord(record, 1); },
-      [&] { return c.ReadOnlineFrame(record); },
+      [&] { return static_cast<bool>(c.ReadOnlineFrame(record)); },
       [&] { return c.AlignAndReadWorkingConfiguration(configs); },
       [&] { return c.DownloadAllConfigurations(configs); },
       [&] { return c.UploadChangedConfigurations(configs); },
@@ -288,7 +336,7 @@ TEST(InstrumentExchangeTest, OnlineFrameIsFourSignalBlocksWithoutAnImage) {
   drawing.Refer(cell.get());
   drawing.FlawNumber = 7;
   const std::size_t from = f.LogSize();
-  ASSERT_TRUE(f.Connection->ReadOnlineFrame(drawing));
+  ASSERT_TRUE(f.Connection->ReadOnlineFrame(drawing) == TExchangeOutcome::Done);
   EXPECT_EQ(FirstBytes(f.Requests(from).at(0), 3), (Bytes{5, 0xFF, 0xFF}));
   EXPECT_EQ(f.Time.Pauses, (std::vector<unsigned>{10}));
   const Bytes received = Joined(f.Transfers(conduit::TTransferKind::BulkIn, from));
@@ -299,6 +347,30 @@ TEST(InstrumentExchangeTest, OnlineFrameIsFourSignalBlocksWithoutAnImage) {
   EXPECT_EQ(drawing.FlawNumber, 0);
   EXPECT_EQ(cell->VELOCITY, 2500);  // the working configuration stays as written
   EXPECT_EQ(cell->DEVICE_INDEX, 2);
+}
+
+// The online tick tells a frame skipped because the connection is in use
+// from one lost with the instrument.
+TEST(InstrumentExchangeTest, AnOnlineFrameTellsBusyFromAFailedTransfer) {
+  struct TCase {
+    const char* Profile;
+    bool Busy;
+    TExchangeOutcome Outcome;
+    std::size_t Messages;
+  };
+  for (const TCase& c : {TCase{"2:5.4.4", true, TExchangeOutcome::NotReady, 0},
+                         TCase{"2:5.4.4,unplug-after=3", false, TExchangeOutcome::Failed, 1},
+                         TCase{"2:5.4.4", false, TExchangeOutcome::Done, 0}}) {
+    SCOPED_TRACE(c.Profile);
+    TExchangeFixture f(c.Profile);
+    auto cell = f.NewCell();
+    TDataCell drawing;
+    drawing.Refer(cell.get());
+    f.Connection->State.Busy = c.Busy;
+    EXPECT_TRUE(f.Connection->ReadOnlineFrame(drawing) == c.Outcome);
+    EXPECT_EQ(f.Feedback.Messages.size(), c.Messages);
+    EXPECT_EQ(f.Connection->State.Busy, c.Busy);
+  }
 }
 
 TEST(InstrumentExchangeTest, AlignRebuildsTheCollectionForOtherFirmware) {

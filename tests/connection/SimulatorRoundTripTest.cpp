@@ -1,7 +1,8 @@
 // End to end for every named simulator profile, through the program's own
 // exchanges and the link algorithms: every configuration and every record
 // the simulated instrument holds arrives with the values it wrote, and
-// configurations pushed into it come back unchanged.
+// configurations pushed into it come back unchanged. Firmware whose images
+// the program cannot read transfers nothing.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -40,37 +41,32 @@ TEST_P(SimulatorRoundTripTest, EveryConfigurationAndRecordArrivesAsTheInstrument
   ASSERT_TRUE(f.Connection->State.Connected);
   const conduit::TSimulatedMemory& memory = f.Sim.Instrument().GetMemory();
   const conduit::TSimulatedLayout layout = conduit::SimulatedLayoutFor(memory.Identity);
-  // A bare base cell does not read images: its slots keep the defaults.
-  const bool decodes = layout != conduit::TSimulatedLayout::Base;
-
   TUSBConfigsBlock configs;
+  TFlawDataBlock records;
+  if (layout == conduit::TSimulatedLayout::Base) {
+    EXPECT_FALSE(f.Connection->DownloadAllConfigurations(configs));
+    EXPECT_FALSE(f.Connection->DownloadAllRecords(records));
+    return;
+  }
+
   ASSERT_TRUE(f.Connection->DownloadAllConfigurations(configs));
   for (std::uint16_t n = 0; n < 100; ++n) {
     SCOPED_TRACE("slot " + std::to_string(n));
     TBaseConfigCell& cell = *configs.Configurations[n];
     EXPECT_EQ(cell.CONFIGURATION_NO, n);
-    if (decodes && memory.Slots[n]) {
+    if (memory.Slots[n]) {
       conduit::ExpectSetup(cell, conduit::DemoSlotSetup(n), layout);
       continue;
     }
-    // An erased slot gives the defaults; a present one that a bare base
-    // cell cannot read leaves the cell as it was, with its grids updated.
+    // An erased slot gives the defaults.
     auto expected = f.NewCell();
-    if (!memory.Slots[n]) {
-      expected->CONFIGURATION_NO = n;
-      expected->SetDefaults(n);
-    } else {
-      expected->CONFIGURATION_NO = n;
-      expected->UpdateMillimetreGrid();
-      expected->UpdateDepthGrid();
-    }
+    expected->CONFIGURATION_NO = n;
+    expected->SetDefaults(n);
     EXPECT_EQ(TextOf(cell), TextOf(*expected));
   }
 
-  TFlawDataBlock records;
   ASSERT_TRUE(f.Connection->DownloadAllRecords(records));
-  const std::size_t expected = decodes ? memory.Records.size() : 0;
-  ASSERT_EQ(records.Count, expected);
+  ASSERT_EQ(records.Count, memory.Records.size());
   for (std::uint16_t k = 1; k <= records.Count; ++k) {
     SCOPED_TRACE("record " + std::to_string(k));
     const TDataCell& record = *records.Records[k - 1u];
@@ -88,9 +84,9 @@ TEST_P(SimulatorRoundTripTest, PushedConfigurationsComeBackUnchanged) {
   TExchangeFixture f(GetParam());
   const conduit::TSimulatedLayout layout =
       conduit::SimulatedLayoutFor(f.Sim.Instrument().GetMemory().Identity);
-  // A bare base cell does not read images back: what it wrote is checked
-  // in the instrument's memory instead.
-  const bool readsBack = layout != conduit::TSimulatedLayout::Base;
+  if (layout == conduit::TSimulatedLayout::Base) {
+    GTEST_SKIP() << "nothing is pushed into firmware whose images cannot be read";
+  }
   TUSBConfigsBlock configs;
   ASSERT_TRUE(f.Connection->DownloadAllConfigurations(configs));
   for (std::uint16_t n : {1, 7, 50, 99}) {  // 7 and 99 are erased in the instrument
@@ -108,19 +104,6 @@ TEST_P(SimulatorRoundTripTest, PushedConfigurationsComeBackUnchanged) {
 
   TUSBConfigsBlock back;
   ASSERT_TRUE(f.Connection->DownloadAllConfigurations(back));
-  for (std::uint16_t n = 0; n < 100 && !readsBack; ++n) {
-    SCOPED_TRACE("slot " + std::to_string(n));
-    if (n == 1 || n == 7 || n == 50 || n == 99) {
-      TDeviceImage image{};
-      configs.Configurations[n]->EncodeImage(image, n);
-      const auto& stored = f.Sim.Instrument().GetMemory().Slots[n];
-      ASSERT_TRUE(stored.has_value());
-      EXPECT_TRUE(std::equal(stored->begin(), stored->end(), image.begin()));
-    }
-  }
-  if (!readsBack) {
-    return;
-  }
   for (std::uint16_t n = 0; n < 100; ++n) {
     SCOPED_TRACE("slot " + std::to_string(n));
     if (!configs.LoadedFlags[n] || (n != 1 && n != 7 && n != 50 && n != 99)) {
