@@ -11,6 +11,7 @@
 #include <connection/TransferMessages.h>
 #include <records/RecordFilesUnit.h>
 
+#include "SimulatedMemory.h"
 #include "SimulatedMemoryFolder.h"
 #include "SimulatorProfile.h"
 #include "connection/ExchangeTestSupport.h"
@@ -198,6 +199,64 @@ TEST_F(VeltctlDeviceTest, UsageErrorsOfTheDeviceCommands) {
     EXPECT_TRUE(Contains(run.Err, "veltctl: ")) << run.Err;
     EXPECT_EQ(run.Out, "");
   }
+}
+
+// Refused work is never reported as done: the exit status is 3, nothing is
+// saved, and the slots that did not reach the instrument are named.
+TEST_F(VeltctlDeviceTest, RefusedTransfersFailAndNameWhatWasNotDone) {
+  const fs::path file = Folder / "setups.ctf";
+  ASSERT_EQ(Run({"--simulate", "1:3.26", "configs", "pull", file.string()}).Status, 0);
+  struct TCase {
+    std::vector<std::string> Arguments;
+    std::string Says;  // on stderr
+  };
+  const fs::path target = Folder / "pulled";
+  const TCase cases[] = {
+      {{"--simulate", "1:5.0.0", "configs", "push", file.string(), "3", "7"},
+       "uses T5_00ConfigCell (other firmware)\nveltctl: Ошибка передачи: "},
+      {{"--simulate", "1:3.26,status=1:3", "configs", "push", file.string(), "3", "7"},
+       "Не переданы в прибор конфигурации: 3, 7.\nveltctl: not written: slots 3, 7\n"},
+      {{"--simulate", "1:3.10", "configs", "push", file.string(), "3"},
+       "Программа прибора этой версии не поддерживается"},
+      {{"--simulate", "1:3.10", "configs", "pull", target.string()},
+       "Программа прибора этой версии не поддерживается"},
+      {{"--simulate", "1:2.0", "records", "pull", target.string()},
+       "Программа прибора этой версии не поддерживается"},
+      {{"--simulate", "2:5.4.4,status=8:0", "clock", "set"}, "Прибор не принял установку часов"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Arguments[1] + " " + c.Arguments[2] + " " + c.Arguments[3]);
+    const TRun run = Run(c.Arguments);
+    EXPECT_EQ(run.Status, 3);
+    EXPECT_TRUE(Contains(run.Err, c.Says)) << run.Err;
+    EXPECT_FALSE(Contains(run.Out, "written")) << run.Out;
+    EXPECT_FALSE(fs::exists(target));
+  }
+}
+
+TEST_F(VeltctlDeviceTest, RecordsPullWarnsOfEachRecordWithUnreadableSettings) {
+  conduit::TSimulatedMemory memory = conduit::BuildDemoMemory({1, 5, 0, 1});
+  for (std::size_t k : {2u, 9u}) {
+    auto cell = CreateConfigCellForVersion(5, 0, 1, 1);
+    TDeviceImage image{};
+    std::copy_n(memory.Records[k - 1].begin(), 512, image.begin());
+    cell->DecodeImage(image, static_cast<std::uint16_t>(k));
+    cell->VELOCITY = 60000;
+    cell->EncodeImage(image, static_cast<std::uint16_t>(k));
+    std::copy_n(image.begin(), 512, memory.Records[k - 1].begin());
+  }
+  std::string error;
+  ASSERT_TRUE(conduit::SaveMemoryFolder(memory, (Folder / "memory").string(), error)) << error;
+  const fs::path pulled = Folder / "pulled.dtf";
+  const TRun run =
+      Run({"--simulate", (Folder / "memory").string(), "records", "pull", pulled.string()});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  EXPECT_TRUE(Contains(run.Err, "warning: record 2: its settings could not be read")) << run.Err;
+  EXPECT_TRUE(Contains(run.Err, "warning: record 9: its settings could not be read")) << run.Err;
+  EXPECT_FALSE(Contains(run.Err, "warning: record 3:")) << run.Err;
+  TFlawDataBlock opened;
+  ASSERT_TRUE(OpenRecordFile(opened, pulled).Ok);
+  EXPECT_EQ(opened.Count, conduit::kDemoRecordCount);
 }
 
 // info says when the instrument is simulated, and without one why: one that

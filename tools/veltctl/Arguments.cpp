@@ -300,9 +300,12 @@ std::string HelpText(TCommand command) {
              "Downloads every flaw record stored in the instrument and saves them as\n"
              "a record file, exactly as Velt Studio's download and Save do. An\n"
              "existing FILE is replaced only when the whole download succeeded.\n"
+             "A record whose settings cannot be read is saved with the default\n"
+             "settings and named in a warning line.\n"
              "\n"
              "Exit status: 0 saved, 1 the file cannot be written, 3 no instrument,\n"
-             "no records in it, or the download failed.\n" +
+             "firmware whose records cannot be read, no records in it, or the\n"
+             "download failed.\n" +
              SimulateHelp();
     case TCommand::ConfigsPull:
       return "Usage: veltctl [--simulate PROFILE|FOLDER] configs pull FILE.ctf\n"
@@ -310,21 +313,21 @@ std::string HelpText(TCommand command) {
              "Downloads the instrument's 100 configurations (0 = the working one)\n"
              "and saves them as a configuration file, as Velt Studio does.\n"
              "\n"
-             "Exit status: 0 saved, 1 the file cannot be written, 3 no instrument\n"
-             "or the download failed.\n" +
+             "Exit status: 0 saved, 1 the file cannot be written, 3 no instrument,\n"
+             "firmware whose configurations cannot be read, or the download failed.\n" +
              SimulateHelp();
     case TCommand::ConfigsPush:
       return "Usage: veltctl [--simulate PROFILE|FOLDER] configs push FILE.ctf [SLOT...]\n"
              "\n"
              "Loads a configuration file and uploads configurations into the\n"
              "instrument: the given slots (0..99), or every configuration the file\n"
-             "holds. The file must be for the instrument's configuration local\n"
-             "version. Each configuration written takes the instrument about a\n"
-             "second.\n"
+             "holds. The file must be for the instrument's configuration class and\n"
+             "local version. A configuration with values out of range is not sent.\n"
+             "Each configuration written takes the instrument about a second.\n"
              "\n"
              "Exit status: 0 uploaded, 1 the file does not load, 2 a slot is not\n"
-             "0..99 or not in the file, 3 no instrument, other firmware, or the\n"
-             "upload failed.\n" +
+             "0..99 or not in the file, 3 no instrument, other firmware, or not\n"
+             "every configuration was written (the slots not written are named).\n" +
              SimulateHelp();
     case TCommand::ClockSet:
       return "Usage: veltctl [--simulate PROFILE|FOLDER] clock set\n"
@@ -332,8 +335,8 @@ std::string HelpText(TCommand command) {
              "Sets the instrument's clock to this computer's local time. Only\n"
              "instruments of device type 2 keep a clock.\n"
              "\n"
-             "Exit status: 0 set, 3 no instrument, one without a clock, or the\n"
-             "exchange failed.\n" +
+             "Exit status: 0 set, 3 no instrument, one without a clock, the\n"
+             "instrument did not take the time, or the exchange failed.\n" +
              SimulateHelp();
     case TCommand::None:
       break;

@@ -17,8 +17,6 @@
 namespace veltctl {
 namespace {
 
-constexpr int kErrorUploadCaption = 4;
-constexpr int kErrorUploadText = 16;
 constexpr std::uint16_t kSlots = 100;
 
 // One connection to the instrument with the terminal's ports.
@@ -55,6 +53,7 @@ class TSession {
     Feedback.ShowMessage(caption, text, velt::TMessageIcon::Error);
     return kExitInstrumentFailure;
   }
+  int Fail(const velt::TTransferMessage& message) { return Fail(message.Caption, message.Text); }
 
   std::string StateText() const { return Utf8FromWindows1251(Connection.State.StateText); }
 
@@ -126,8 +125,9 @@ int RunRecordsPull(const TCommandLine& line, std::ostream& out, std::ostream& er
     return status;
   }
   velt::TFlawDataBlock records;
-  if (!session.Connection.DownloadAllRecords(records)) {
-    return session.Fail(velt::kTransferFailedCaption, velt::kRecordsDownloadFailedText);
+  velt::TBatchReport report;
+  if (!session.Connection.DownloadAllRecords(records, &report)) {
+    return session.Fail(velt::DownloadFailureMessage(report, velt::kRecordsDownloadFailedText));
   }
   if (records.Count == 0) {
     return session.Fail(velt::kTransferFailedCaption, velt::kNoRecordsInInstrumentText);
@@ -136,6 +136,11 @@ int RunRecordsPull(const TCommandLine& line, std::ostream& out, std::ostream& er
   records.FileName = session.Connection.State.StateText;
   if (const velt::TFileResult saved = velt::SaveRecordFile(records, line.File); !saved) {
     return SaveFailed(err, line.File, saved);
+  }
+  // Saved all the same: the envelopes are real, only the settings are not.
+  for (std::uint16_t n : report.UnreadableSettings) {
+    err << "veltctl: warning: record " << n
+        << ": its settings could not be read; it holds the default settings\n";
   }
   out << line.File << ": " << records.Count << " records from " << session.StateText() << '\n';
   return kExitOk;
@@ -147,8 +152,9 @@ int RunConfigsPull(const TCommandLine& line, std::ostream& out, std::ostream& er
     return status;
   }
   velt::TUSBConfigsBlock configs;
-  if (!session.Connection.DownloadAllConfigurations(configs)) {
-    return session.Fail(velt::kTransferFailedCaption, velt::kConfigsDownloadFailedText);
+  velt::TBatchReport report;
+  if (!session.Connection.DownloadAllConfigurations(configs, &report)) {
+    return session.Fail(velt::DownloadFailureMessage(report, velt::kConfigsDownloadFailedText));
   }
   configs.Source = velt::kSourceInstrument;
   configs.FileName = session.Connection.State.StateText;
@@ -199,9 +205,20 @@ int RunConfigsPush(const TCommandLine& line, std::ostream& out, std::ostream& er
   for (std::uint16_t slot : slots) {
     configs.ChangedFlags[slot] = true;
   }
-  if (!session.Connection.UploadChangedConfigurations(configs)) {
-    return session.Fail(session.Strings.Error(kErrorUploadCaption),
-                        session.Strings.Error(kErrorUploadText));
+  velt::TBatchReport report;
+  if (!session.Connection.UploadChangedConfigurations(configs, &report)) {
+    if (report.Stop == velt::TBatchStop::OtherFirmware) {
+      err << "veltctl: " << line.File << " holds configurations of class " << report.CellClass
+          << "; the instrument's firmware uses " << report.InstrumentClass
+          << " (other firmware)\n";
+    }
+    if (!report.Written.empty()) {
+      out << line.File << ": " << report.Written.size() << " configurations written to "
+          << session.StateText() << " (slots " << velt::NumberList(report.Written) << ")\n";
+    }
+    session.Fail(velt::UploadFailureMessage(report, session.Strings));
+    err << "veltctl: not written: slots " << velt::NumberList(report.NotWritten) << '\n';
+    return kExitInstrumentFailure;
   }
   out << line.File << ": " << slots.size() << " configurations written to "
       << session.StateText() << '\n';
@@ -218,7 +235,10 @@ int RunClockSet(const TCommandLine& line, std::ostream& out, std::ostream& err) 
         << int{session.Connection.State.DeviceType} << '\n';
     return kExitInstrumentFailure;
   }
-  if (!session.Connection.SetClock()) {
+  if (const velt::TExchangeResult set = session.Connection.SetClock(); !set) {
+    if (set == velt::TExchangeOutcome::Refused) {
+      session.Fail(velt::ClockRefusedMessage());
+    }
     err << "veltctl: the instrument's clock was not set\n";
     return kExitInstrumentFailure;
   }
