@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include <connection/TransferMessages.h>
 #include <records/RecordFilesUnit.h>
 #include <ui/Cp1251.h>
 #include <ui/FileDialogsUnit.h>
@@ -346,7 +347,8 @@ void TDataTab::Download() {
   ClearSignalView(*Surface);
   SelectRow(1, true);
   LastSelected = 1;
-  const bool received = connection.DownloadAllRecords(flaws);
+  TBatchReport report;
+  const bool received = connection.DownloadAllRecords(flaws, &report);
   if (received && flaws.Count > 0) {
     flaws.Source = kSourceInstrument;
     FillSelector();
@@ -363,16 +365,24 @@ void TDataTab::Download() {
     if (Form.AppendixHeader) {
       Form.AppendixHeader->ClearFlaws();
     }
-    if (connection.State.DeviceType == 2) {
-      connection.SetClock();
+    if (connection.State.DeviceType == 2 &&
+        connection.SetClock() == TExchangeOutcome::Refused) {
+      const TTransferMessage refused = ClockRefusedMessage();
+      Form.Feedback.ShowMessage(refused.Caption, refused.Text, TMessageIcon::Error);
+    }
+    // The records are kept, but the user must know which ones measure
+    // with made-up settings.
+    if (const std::string unreadable = UnreadableSettingsText(report.UnreadableSettings);
+        !unreadable.empty()) {
+      Form.Feedback.ShowMessage(Cp(kTransferCaption), unreadable, TMessageIcon::Warning);
     }
   } else {
     flaws.Source = kSourceNone;
     Form.SelectedRecord = 0;
     Previous = 0;
-    Form.Feedback.ShowMessage(Cp(kTransferCaption),
-                              Cp(received ? kNoRecordsText : kTransferFailedText),
-                              TMessageIcon::Error);
+    const std::string failed = Cp(received ? kNoRecordsText : kTransferFailedText);
+    const TTransferMessage message = DownloadFailureMessage(report, failed.c_str());
+    Form.Feedback.ShowMessage(message.Caption, message.Text, TMessageIcon::Error);
     flaws.FileName.clear();
     SetTransferActions(false);
   }

@@ -46,8 +46,17 @@ void TVELTMainForm::OnlineTick() {
     if (const std::uint8_t rate = drawing->Configuration()->REFRESH_RATE; rate != 0) {
       OnlineReceiveTimer.setInterval(RndTo<int>(1000.0 / rate));
     }
-    if (!Connection.ReadOnlineFrame(*drawing)) {
+    const TExchangeResult frame = Connection.ReadOnlineFrame(*drawing);
+    // Another exchange holds the connection (a download, a write, its
+    // message box): this frame is skipped, the next tick asks again. Only
+    // a transfer that failed means the instrument is gone.
+    if (frame == TExchangeOutcome::Failed) {
       UnplugDevice();
+      OnlineBusy = false;
+      return;
+    }
+    if (!frame) {
+      OnlineReceiveTimer.start();
       OnlineBusy = false;
       return;
     }

@@ -18,6 +18,7 @@
 
 #include <config/ConfigObject5_01ver_Unit.h>
 #include <config/Rounding.h>
+#include <connection/TransferMessages.h>
 #include <records/RecordFilesUnit.h>
 #include <ui/ComplexAdjustSchemesUnit.h>
 #include <ui/Cp1251.h>
@@ -681,7 +682,8 @@ void TSetupTab::Download() {
   ClearSignalView(*Surface);
   PictureLabel->findChild<QAction*>("CopyConfigAction")->setEnabled(false);
   PictureLabel->findChild<QAction*>("PasteConfigAction")->setEnabled(false);
-  if (connection.DownloadAllConfigurations(configs)) {
+  TBatchReport report;
+  if (connection.DownloadAllConfigurations(configs, &report)) {
     configs.Source = kSourceInstrument;
     FillSelector();
     CommentsMemo->clear();
@@ -693,15 +695,18 @@ void TSetupTab::Download() {
     ShowConfiguration(1);
     SelectRow(1, true);
     configs.FileName = connection.State.StateText;
-    if (connection.State.DeviceType == 2) {
-      connection.SetClock();
+    if (connection.State.DeviceType == 2 &&
+        connection.SetClock() == TExchangeOutcome::Refused) {
+      const TTransferMessage refused = ClockRefusedMessage();
+      Form.Feedback.ShowMessage(refused.Caption, refused.Text, TMessageIcon::Error);
     }
   } else {
     configs.Source = kSourceNone;
     Form.SelectedConfiguration = 0;
     Previous = 0;
-    Form.Feedback.ShowMessage(Cp(kTransferCaption), Cp(kTransferFailedText),
-                              TMessageIcon::Error);
+    const std::string failed = Cp(kTransferFailedText);
+    const TTransferMessage message = DownloadFailureMessage(report, failed.c_str());
+    Form.Feedback.ShowMessage(message.Caption, message.Text, TMessageIcon::Error);
     configs.FileName.clear();
   }
 
@@ -749,13 +754,20 @@ void TSetupTab::Upload() {
   }
   const bool running = Form.OnlineReceiveTimer.isActive();
   Form.OnlineReceiveTimer.stop();
-  if (connection.UploadChangedConfigurations(configs)) {
-    if (connection.State.DeviceType == 2) {
-      connection.SetClock();
+  TBatchReport report;
+  const bool uploaded = connection.UploadChangedConfigurations(configs, &report);
+  // The slots written lose their mark, the others keep it: the list shows
+  // which is which either way.
+  FillSelector();
+  if (uploaded) {
+    if (connection.State.DeviceType == 2 &&
+        connection.SetClock() == TExchangeOutcome::Refused) {
+      const TTransferMessage refused = ClockRefusedMessage();
+      Form.Feedback.ShowMessage(refused.Caption, refused.Text, TMessageIcon::Error);
     }
-    FillSelector();
   } else {
-    Form.Feedback.ShowMessage(s.Error(4), s.Error(16), TMessageIcon::Error);
+    const TTransferMessage message = UploadFailureMessage(report, s);
+    Form.Feedback.ShowMessage(message.Caption, message.Text, TMessageIcon::Error);
   }
   if (running) {
     Form.OnlineReceiveTimer.start();
