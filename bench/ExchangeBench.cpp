@@ -39,7 +39,9 @@ class TQuietFeedback : public IUserFeedback {
   void ShowMessage(std::string_view caption, std::string_view text, TMessageIcon) override {
     std::cerr << "message: " << caption << ": " << text << '\n';
   }
-  bool AskYesNo(std::string_view, std::string_view, TMessageIcon) override { return false; }
+  bool AskYesNo(std::string_view, std::string_view, TMessageIcon, TAnswer) override {
+    return false;
+  }
 };
 
 // Pauses skipped: what is left is the program's (and the simulator's) own work.

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QColor>
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -36,6 +37,8 @@ constexpr int kPictureY = 1;
 const QSize kPictureSurface(324, 241);
 constexpr int kResultGridRows = 8;
 constexpr int kFirstResultCaption = 4;
+// The save action's caption (its hint without the key).
+constexpr int kSaveHint = 106;
 
 // The comment field's limits: lines, lines as shown, characters per line.
 constexpr int kCommentLines = 4;
@@ -46,6 +49,13 @@ constexpr int kCommentChars = 70;
 const char* const kTransferCaption = "Ошибка передачи";
 const char* const kNoRecordsText = "В приборе нет записанных кадров";
 const char* const kTransferFailedText = "Сбой при приеме кадров";
+// The row of a record whose own settings could not be read: its envelopes
+// are real, its settings (and so its measurements) are the defaults.
+const char* const kUnreadableMark = "! ";
+const char* const kUnreadableHint =
+    "Настройки прибора для этого кадра не прочитаны: показаны настройки по умолчанию, "
+    "измерения по ним недостоверны";
+const QColor kUnreadableColour(0x99, 0x00, 0x00);
 
 std::string Cp(const char* utf8) { return ToCp1251(QString::fromUtf8(utf8)); }
 
@@ -64,7 +74,8 @@ TDataTab::TDataTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(fo
   receive->setEnabled(false);
   connect(receive, &QAction::triggered, this, &TDataTab::Download);
   connect(MakeTabAction(Form, "OpenFlawsAction", 4, 105), &QAction::triggered, this, &TDataTab::Open);
-  connect(MakeTabAction(Form, "SaveFlawsAction", 5, 106), &QAction::triggered, this, &TDataTab::Save);
+  connect(MakeTabAction(Form, "SaveFlawsAction", 5, kSaveHint), &QAction::triggered, this,
+          &TDataTab::Save);
   connect(MakeTabAction(Form, "FirstFlawAction", 6, 107), &QAction::triggered, this, &TDataTab::First);
   connect(MakeTabAction(Form, "PrevFlawAction", 7, 108), &QAction::triggered, this, &TDataTab::Prev);
   connect(MakeTabAction(Form, "NextFlawAction", 8, 109), &QAction::triggered, this, &TDataTab::Next);
@@ -73,7 +84,10 @@ TDataTab::TDataTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(fo
           [this] { PrintOrPreview(true); });
   connect(MakeTabAction(Form, "PreviewSimpleFlawsAction", 11, 112), &QAction::triggered, this,
           [this] { PrintOrPreview(false); });
-  for (const char* name : {"ReceiveFlawsAction", "OpenFlawsAction", "SaveFlawsAction",
+  // The unplug action is the main window's; its button sits on this tab's
+  // tool bar too, by the key order.
+  for (const char* name : {"ReceiveFlawsAction", "UnplugDeviceAction", "OpenFlawsAction",
+                           "SaveFlawsAction",
                            "FirstFlawAction", "PrevFlawAction", "NextFlawAction",
                            "LastFlawAction", "PrintSimpleFlawsAction",
                            "PreviewSimpleFlawsAction"}) {
@@ -241,13 +255,19 @@ void TDataTab::FillSelector() {
     const std::uint16_t index = flaws.DisplayOrder[static_cast<std::size_t>(r)];
     const TDataCell& record = *flaws.Records[index];
     const TBaseConfigCell* cell = record.Configuration();
+    const QString name = cell != nullptr ? FromCp1251(cell->CONFIGURATION_NAME) : QString();
     const QString texts[4] = {
         QString::number(index + 1),
-        cell != nullptr ? FromCp1251(cell->CONFIGURATION_NAME) : QString(),
+        record.UnreadableSettings ? QString::fromUtf8(kUnreadableMark) + name : name,
         cell != nullptr ? QString::number(cell->CONFIG_INDEX) : QString(),
         record.PrintFlag != 0 ? QStringLiteral("*") : QString()};
     for (int c = 0; c < 4; ++c) {
-      SelectorGrid->setItem(r, c, new QTableWidgetItem(texts[c]));
+      auto* item = new QTableWidgetItem(texts[c]);
+      if (record.UnreadableSettings) {
+        item->setForeground(kUnreadableColour);
+        item->setToolTip(QString::fromUtf8(kUnreadableHint));
+      }
+      SelectorGrid->setItem(r, c, item);
     }
   }
   Filling = false;
@@ -385,6 +405,13 @@ void TDataTab::Download() {
     Form.Feedback.ShowMessage(message.Caption, message.Text, TMessageIcon::Error);
     flaws.FileName.clear();
     SetTransferActions(false);
+    // The collection may be emptied or half rebuilt: no row, caption or
+    // grid may go on showing a record that can no longer be reached, and
+    // neither report may keep one.
+    Clear();
+    if (Form.ReportHeader) {
+      Form.ReportHeader->ClearFlaws();
+    }
   }
   RefreshNavigation();
   Form.RefreshStatusBar();
@@ -394,8 +421,9 @@ void TDataTab::Download() {
 void TDataTab::Open() {
   TFlawDataBlock& flaws = Form.Flaws;
   const TLocalStrings& s = Form.Strings;
-  SelectRow(1, true);
-  ClearSignalView(*Surface);
+  // The file is read into a collection aside: until it has been read the
+  // records on screen stay as they are, shown, selected and usable, also
+  // when the dialog is cancelled or the file is refused.
   const QString filter = FromCp1251(s.Value(67)) + QStringLiteral("(*.dtf)|*.dtf");
   const std::optional<std::filesystem::path> path =
       ChooseFileToOpen(Form.FileDialogs(), Form.Feedback, s,
@@ -403,39 +431,33 @@ void TDataTab::Open() {
   if (!path) {
     return;
   }
-  flaws.Source = kSourceFile;
   const TFileResult opened = OpenRecordFile(flaws, *path);
-  if (opened.Ok) {
-    flaws.FileName = path->string();
-    CommentsMemo->clear();
-    FillSelector();
-    Form.findChild<QAction*>("SaveFlawsAction")->setEnabled(true);
-    Form.SelectedRecord = 1;
-    Previous = 0;
-    ShowRecord(1);
-    SelectRow(1, true);
-    SetTransferActions(true);
-    if (Form.ReportHeader) {
-      Form.ReportHeader->ClearFlaws();
-    }
-    if (Form.AppendixHeader) {
-      TSimpleReportHeader& appendix = *Form.AppendixHeader;
-      appendix.ClearFlaws();
-      appendix.FlawDeviceType = flaws.DeviceType;
-      for (std::uint16_t r = 0; r < flaws.Count; ++r) {
-        TDataCell& record = *flaws.Records[flaws.DisplayOrder[r]];
-        if (record.PrintFlag == 1) {
-          appendix.AddFlaw(Form.ReportForm(), record, false);
-        }
+  if (!opened.Ok) {
+    Form.Feedback.ShowMessage(s.Error(9), s.Error(24), TMessageIcon::Error);
+    return;
+  }
+  flaws.FileName = path->string();
+  ClearSignalView(*Surface);
+  CommentsMemo->clear();
+  FillSelector();
+  Form.SelectedRecord = 1;
+  Previous = 0;
+  ShowRecord(1);
+  SelectRow(1, true);
+  SetTransferActions(true);
+  if (Form.ReportHeader) {
+    Form.ReportHeader->ClearFlaws();
+  }
+  if (Form.AppendixHeader) {
+    TSimpleReportHeader& appendix = *Form.AppendixHeader;
+    appendix.ClearFlaws();
+    appendix.FlawDeviceType = flaws.DeviceType;
+    for (std::uint16_t r = 0; r < flaws.Count; ++r) {
+      TDataCell& record = *flaws.Records[flaws.DisplayOrder[r]];
+      if (record.PrintFlag == 1) {
+        appendix.AddFlaw(Form.ReportForm(), record, false);
       }
     }
-  } else {
-    flaws.Source = kSourceNone;
-    Form.SelectedRecord = 0;
-    Previous = 0;
-    Form.Feedback.ShowMessage(s.Error(9), s.Error(24), TMessageIcon::Error);
-    flaws.FileName.clear();
-    SetTransferActions(false);
   }
   RefreshNavigation();
   Form.RefreshStatusBar();
@@ -447,7 +469,8 @@ void TDataTab::Save() {
   const QString filter = FromCp1251(s.Value(67)) + QStringLiteral("(*.dtf)|*.dtf");
   const std::optional<std::filesystem::path> path =
       ChooseFileToSave(Form.FileDialogs(), Form.Feedback, s,
-                       {FromCp1251(s.Caption(54)), filter, QStringLiteral("dtf")});
+                       {FromCp1251(s.Caption(54)), filter, QStringLiteral("dtf"),
+                        FromCp1251(s.Value(kSaveHint))});
   if (!path) {
     return;
   }

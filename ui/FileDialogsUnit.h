@@ -15,6 +15,9 @@ struct TFileDialogRequest {
   // As the string files give it: "description(*.ext)|*.ext".
   QString Filter;
   QString DefaultSuffix;
+  // The caption of the action that shows the dialog: the title of the
+  // questions it leads to (the dialog's title when empty).
+  QString Purpose = {};
 };
 
 class IFileDialogs {

@@ -94,15 +94,36 @@ bool TVELTMainForm::eventFilter(QObject* watched, QEvent* event) {
   // Keys of this window only (not of dialogs), and each key once: a key
   // the focused control passes on reaches the filter again for its parent,
   // so only its first receiver counts (the focused control, or the window
-  // when nothing has the focus).
+  // when nothing has the focus). The way up is followed rather than the
+  // focus asked again: the action a key runs may open a dialog, and once it
+  // has closed nothing has the focus until the window is active again (or
+  // the focus has moved up), so a parent the key climbs to would look like
+  // a first receiver and run the action a second time.
   auto* widget = static_cast<QWidget*>(watched);
+  if (widget->window() != this) {
+    return QMainWindow::eventFilter(watched, event);
+  }
+  for (TKeyOnItsWay& passing : KeysOnTheirWay) {
+    if (passing.Event == event && !passing.At.isNull() && widget == passing.At->parentWidget()) {
+      passing.At = widget;
+      return QMainWindow::eventFilter(watched, event);
+    }
+  }
+  // Keys that arrive while an action runs (its dialog lets events through)
+  // are on their way inside the key that started it.
+  if (KeyDispatchDepth == 0) {
+    KeysOnTheirWay.clear();
+  }
+  KeysOnTheirWay.push_back({event, widget});
   const QWidget* focus = QApplication::focusWidget();
   const bool first = focus != nullptr ? widget == focus : widget->isWindow();
-  if (widget->window() != this || !first) {
+  if (!first) {
     return QMainWindow::eventFilter(watched, event);
   }
   if (type == QEvent::KeyPress) {
+    ++KeyDispatchDepth;
     DispatchKey(key->key(), key->modifiers());
+    --KeyDispatchDepth;
   }
   return false;  // the focused control gets the key as well
 }

@@ -107,8 +107,10 @@ void TVELTMainForm::HandleDeviceChange(std::uint16_t code) {
 }
 
 void TVELTMainForm::UnplugDevice() {
+  // Yes drops what came from the instrument: Enter must not say it.
   if ((Configs.Source == kSourceInstrument || Flaws.Source == kSourceInstrument) &&
-      !Feedback.AskYesNo(kWarningCaption, Strings.Value(kUnplugQuestion), TMessageIcon::Warning)) {
+      !Feedback.AskYesNo(kWarningCaption, Strings.Value(kUnplugQuestion), TMessageIcon::Warning,
+                         TAnswer::No)) {
     return;
   }
   Connection.Close();

@@ -2,7 +2,11 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEvent>
+#include <QThread>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <ui/Cp1251.h>
 
@@ -27,6 +31,17 @@ TProgressForm::TProgressForm(QWidget* owner)
       "QProgressBar::chunk { background: navy; }");
   layout->addWidget(TextLabel);
   layout->addWidget(ProgressGauge);
+  qApp->installEventFilter(this);
+}
+
+bool TProgressForm::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Show && watched != this && watched->isWidgetType() && isVisible()) {
+    const auto* shown = static_cast<const QWidget*>(watched);
+    if (shown->isWindow() && shown->isModal()) {
+      hide();
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void TProgressForm::SetText(const QString& text) {
@@ -59,27 +74,82 @@ void TGuiProgress::ShowProgress(std::string_view text, bool focus) {
     const QRect area = Owner->frameGeometry();
     form.move(area.center() - QPoint(form.width() / 2, form.height() / 2));
   }
+  Running = true;
+  if (focus && !TookFocus) {
+    TookFocus = true;
+    FocusBefore = QApplication::focusWidget();
+    ActiveBefore = QApplication::activeWindow();
+  }
   form.show();
   form.raise();
   if (focus) {
     form.activateWindow();
     form.setFocus();
   }
-  // Painted now: the exchange that follows keeps the event loop away.
-  form.repaint();
+  PaintNow();
 }
 
-void TGuiProgress::SetProgress(int percent) {
+void TGuiProgress::PaintNow() {
+  if (!Window || !Window->isVisible()) {
+    return;
+  }
+  // A window just shown is not on the screen until the window system has
+  // said so; until then painting it draws nothing. Only the window
+  // system's own events are let through while waiting: no input, no
+  // timers (which would start exchanges of their own).
+  constexpr int kLongestWait = 500;
+  const QDeadlineTimer deadline(kLongestWait);
+  const auto exposed = [this] {
+    return Window && (Window->windowHandle() == nullptr || Window->windowHandle()->isExposed());
+  };
+  while (!exposed() && !deadline.hasExpired()) {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                    QEventLoop::X11ExcludeTimers);
+    if (!exposed()) {
+      QThread::msleep(2);
+    }
+  }
   if (Window) {
-    Window->SetGauge(percent);
     Window->repaint();
   }
 }
 
+void TGuiProgress::SetProgress(int percent) {
+  if (!Window) {
+    return;
+  }
+  Window->SetGauge(percent);
+  if (Running && !Window->isVisible()) {
+    // A message box of the operation hid it; the operation goes on.
+    Window->show();
+    Window->raise();
+  }
+  PaintNow();
+}
+
 void TGuiProgress::HideProgress() {
+  Running = false;
   if (Window) {
     Window->hide();
   }
+  if (!TookFocus) {
+    return;
+  }
+  TookFocus = false;
+  // The keyboard goes back where it was; without this the main window
+  // stays inactive until the user focuses another window.
+  QWidget* window = FocusBefore ? FocusBefore->window() : ActiveBefore.data();
+  if (window == nullptr) {
+    window = Owner.data();
+  }
+  if (window != nullptr) {
+    window->activateWindow();
+    if (FocusBefore) {
+      FocusBefore->setFocus(Qt::OtherFocusReason);
+    }
+  }
+  FocusBefore.clear();
+  ActiveBefore.clear();
 }
 
 void TGuiProgress::PushBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }

@@ -41,13 +41,16 @@ void TQtUserFeedback::ShowMessage(std::string_view caption, std::string_view tex
 }
 
 bool TQtUserFeedback::AskYesNo(std::string_view caption, std::string_view text,
-                               TMessageIcon icon) {
+                               TMessageIcon icon, TAnswer preselected) {
   if (PrintInsteadOfShowing) {
     Print(caption, text);
     return false;
   }
   QMessageBox box(ToQt(icon), FromCp1251(caption), FromCp1251(text),
                   QMessageBox::Yes | QMessageBox::No);
+  // Left to itself the box would make Yes the default button.
+  box.setDefaultButton(preselected == TAnswer::Yes ? QMessageBox::Yes : QMessageBox::No);
+  box.setEscapeButton(QMessageBox::No);
   return box.exec() == QMessageBox::Yes;
 }
 

@@ -13,7 +13,9 @@ class TQtUserFeedback : public IUserFeedback {
       : PrintInsteadOfShowing(printInsteadOfShowing) {}
 
   void ShowMessage(std::string_view caption, std::string_view text, TMessageIcon icon) override;
-  bool AskYesNo(std::string_view caption, std::string_view text, TMessageIcon icon) override;
+  bool AskYesNo(std::string_view caption, std::string_view text, TMessageIcon icon,
+                TAnswer preselected) override;
+  using IUserFeedback::AskYesNo;
 
  private:
   bool PrintInsteadOfShowing;

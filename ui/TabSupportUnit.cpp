@@ -262,8 +262,12 @@ std::optional<std::filesystem::path> ChooseFileToSave(IFileDialogs& dialogs,
                                                        const TFileDialogRequest& request) {
   std::optional<std::filesystem::path> path = dialogs.ChooseSave(request);
   std::error_code ignored;
+  // A question, not an error: it carries the title of what the user is
+  // doing, and Enter keeps the file that is there.
+  const QString& title = request.Purpose.isEmpty() ? request.Title : request.Purpose;
   if (path && std::filesystem::exists(*path, ignored) &&
-      !feedback.AskYesNo(strings.Error(9), strings.Error(8), TMessageIcon::Warning)) {
+      !feedback.AskYesNo(ToCp1251(title), strings.Error(8), TMessageIcon::Warning,
+                         TAnswer::No)) {
     return std::nullopt;
   }
   return path;

@@ -117,7 +117,7 @@ void SelectSelectorRow(QTableWidget& grid, int row, bool toTop);
 // The file dialogs of the tabs' open and save actions: the file chosen, or
 // nothing when the user cancelled, chose a file that is not there (told
 // with error strings 9 and 28), or would not replace an existing one
-// (asked with error string 8).
+// (asked with error string 8 under the request's purpose, No preselected).
 std::optional<std::filesystem::path> ChooseFileToOpen(IFileDialogs& dialogs,
                                                        IUserFeedback& feedback,
                                                        const TLocalStrings& strings,

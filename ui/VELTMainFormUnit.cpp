@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QStatusBar>
+#include <QToolBar>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <filesystem>
@@ -28,6 +29,7 @@ namespace velt {
 namespace {
 
 constexpr int kClientWidth = 996;
+constexpr int kUnplugHint = 156;
 constexpr int kClientHeight = 716;
 const char* const kTabNames[4] = {"DataTabSheet", "SetupTabSheet", "OnlineTabSheet",
                                   "ReportTabSheet"};
@@ -109,6 +111,11 @@ TVELTMainForm::TVELTMainForm(TLocalStrings& strings, TInstrumentConnection& conn
   DataTab = new TDataTab(*this, *MainPageControl->widget(kDataTab));
   ClearRecordViews = [this] { DataTab->Clear(); };
   SetupTab = new TSetupTab(*this, *MainPageControl->widget(kSetupTab));
+  // The setup tab lays out its own actions; the shared unplug action joins
+  // them in the key order, before the load (F4).
+  if (auto* tools = MainPageControl->widget(kSetupTab)->findChild<QToolBar*>("ConfigsToolBar")) {
+    tools->insertAction(Action("LoadConfigsAction"), UnplugDeviceAction);
+  }
   ClearConfigurationViews = [this] { SetupTab->Clear(); };
   ShowFirstCell = [this] { SetupTab->ShowDrawingRecord(); };
   ShowOnlineFrame = [this](int tab) {
@@ -151,11 +158,11 @@ TVELTMainForm::TVELTMainForm(TLocalStrings& strings, TInstrumentConnection& conn
 TVELTMainForm::~TVELTMainForm() { qApp->removeEventFilter(this); }
 
 void TVELTMainForm::CreateActions() {
-  UnplugDeviceAction = new QAction(this);
-  UnplugDeviceAction->setObjectName("UnplugDeviceAction");
+  // F3 on the data, setup and online tabs, a tool button on the data and
+  // setup tabs.
+  UnplugDeviceAction = MakeTabAction(*this, "UnplugDeviceAction", 3, kUnplugHint);
   UnplugDeviceAction->setEnabled(false);
   connect(UnplugDeviceAction, &QAction::triggered, this, &TVELTMainForm::UnplugDevice);
-  addAction(UnplugDeviceAction);
 }
 
 void TVELTMainForm::SetFileDialogs(std::unique_ptr<IFileDialogs> dialogs) {

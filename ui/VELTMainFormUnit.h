@@ -9,9 +9,11 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include <connection/HI_Using_USB_ConnectionsUnit.h>
 #include <ports/TimeSource.h>
@@ -167,6 +169,14 @@ class TVELTMainForm : public QMainWindow {
   TEditStrParForm* NameEditorForm = nullptr;
   std::unique_ptr<IFileDialogs> Dialogs;
   int ActivePage = 0;
+  // The key events passing up from their first receiver to its parents,
+  // and where each is now; the keys of an action that runs.
+  struct TKeyOnItsWay {
+    const QEvent* Event;
+    QPointer<QWidget> At;
+  };
+  std::vector<TKeyOnItsWay> KeysOnTheirWay;
+  int KeyDispatchDepth = 0;
 };
 
 // The locale's long time format without a time zone: what the clock shows.

@@ -14,6 +14,8 @@ struct TShownMessage {
   std::string Caption;
   std::string Text;
   TMessageIcon Icon;
+  // For questions: the button Enter would press.
+  TAnswer Preselected = TAnswer::No;
 };
 
 class TRecordingFeedback : public IUserFeedback {
@@ -21,8 +23,9 @@ class TRecordingFeedback : public IUserFeedback {
   void ShowMessage(std::string_view caption, std::string_view text, TMessageIcon icon) override {
     Messages.push_back({std::string(caption), std::string(text), icon});
   }
-  bool AskYesNo(std::string_view caption, std::string_view text, TMessageIcon icon) override {
-    Questions.push_back({std::string(caption), std::string(text), icon});
+  bool AskYesNo(std::string_view caption, std::string_view text, TMessageIcon icon,
+                TAnswer preselected) override {
+    Questions.push_back({std::string(caption), std::string(text), icon, preselected});
     if (Answers.empty()) {
       return false;
     }
@@ -30,6 +33,8 @@ class TRecordingFeedback : public IUserFeedback {
     Answers.pop_front();
     return answer;
   }
+
+  using IUserFeedback::AskYesNo;
 
   std::vector<TShownMessage> Messages;
   std::vector<TShownMessage> Questions;

@@ -190,6 +190,9 @@ TEST_F(DataTab, ADownloadWithoutRecordsOrThatFailsLeavesAnEmptyTab) {
 }
 
 TEST_F(DataTab, ADownloadThatBreaksOffSaysSo) {
+  Download();  // records on screen, one marked for the report
+  Tab->DoubleClick(1, 1);
+  ASSERT_GT(Tab->Selector().rowCount(), 1);
   F.Sim.Instrument().SetCommandHandler(5, [](conduit::TSimulatedInstrument& d,
                                              const std::uint8_t*) { d.Unplug(); });
   Download();
@@ -198,6 +201,60 @@ TEST_F(DataTab, ADownloadThatBreaksOffSaysSo) {
   EXPECT_EQ(Form->Flaws.Source, kSourceNone);
   EXPECT_TRUE(Form->Flaws.FileName.empty());
   EXPECT_FALSE(Enabled("PrintSimpleFlawsAction"));
+  // The empty state throughout: no row, caption or report entry is left
+  // of records the tab can no longer show.
+  EXPECT_EQ(Tab->Selector().rowCount(), 1);
+  EXPECT_EQ(Cell(Tab->Selector(), 0, 1), "");
+  EXPECT_EQ(Text(Tab->Caption().text()),
+            F.Utf8(F.Strings.Caption(14) + F.Strings.Caption(15) + F.Strings.Caption(16)));
+  EXPECT_EQ(Form->AppendixHeader->Count(), 0);
+}
+
+// A file that cannot be read, or none chosen, leaves the records on screen
+// as they were and usable.
+TEST_F(DataTab, AnOpenThatFailsLeavesTheRecordsAsTheyWere) {
+  const std::filesystem::path bad = F.Data / "bad.dtf";
+  std::ofstream(bad) << "not a record file\r\n";
+  const std::optional<std::filesystem::path> answers[] = {bad, F.Data / "absent.dtf",
+                                                          std::nullopt};
+  Download();
+  Form->Action("NextFlawAction")->trigger();
+  Tab->DoubleClick(1, 2);
+  const QImage picture = Tab->Picture();
+  const QString caption = Tab->Caption().text();
+  const int count = Form->Flaws.Count;
+  for (const auto& answer : answers) {
+    Dialogs->Answer = answer;
+    Form->Action("OpenFlawsAction")->trigger();
+    const std::string file = answer ? answer->filename().string() : "cancelled";
+    EXPECT_EQ(Form->Flaws.Source, kSourceInstrument) << file;
+    EXPECT_EQ(Form->Flaws.Count, count) << file;
+    EXPECT_EQ(Tab->CurrentRow(), 2) << file;
+    EXPECT_EQ(Tab->Selector().currentRow(), 1) << file;
+    EXPECT_EQ(Tab->Picture(), picture) << file;
+    EXPECT_EQ(Tab->Caption().text(), caption) << file;
+    EXPECT_EQ(Form->AppendixHeader->Count(), 1) << file;
+    for (const char* action : {"SaveFlawsAction", "PrintSimpleFlawsAction", "FirstFlawAction",
+                               "NextFlawAction"}) {
+      EXPECT_TRUE(Enabled(action)) << action << " after " << file;
+    }
+  }
+  EXPECT_EQ(F.Feedback.Messages.size(), 2u);
+  Form->Action("NextFlawAction")->trigger();
+  EXPECT_EQ(Tab->CurrentRow(), 3);
+}
+
+// A record whose own settings could not be read says so in its row.
+TEST_F(DataTab, ARecordWithUnreadableSettingsIsMarkedInItsRow) {
+  Download();
+  Form->Flaws.Records[Form->Flaws.DisplayOrder[1]]->UnreadableSettings = true;
+  Tab->FillSelector();
+  for (int row = 0; row < 3; ++row) {
+    const bool marked = row == 1;
+    const QTableWidgetItem& name = *Tab->Selector().item(row, 1);
+    EXPECT_EQ(name.text().startsWith(QStringLiteral("! ")), marked) << row;
+    EXPECT_EQ(name.toolTip().isEmpty(), !marked) << row;
+  }
 }
 
 TEST_F(DataTab, OpeningAFileTakesItsMarkedRecordsIntoTheAppendix) {
@@ -260,6 +317,9 @@ TEST_F(DataTab, SavingOverAFileAsksFirst) {
   ASSERT_EQ(F.Feedback.Questions.size(), 1u);
   EXPECT_EQ(F.Feedback.Questions[0].Text, F.Strings.Error(8));
   EXPECT_EQ(F.Feedback.Questions[0].Icon, TMessageIcon::Warning);
+  // Titled by what the user is doing, with No for Enter.
+  EXPECT_EQ(F.Feedback.Questions[0].Caption, F.Strings.Value(106));
+  EXPECT_EQ(F.Feedback.Questions[0].Preselected, TAnswer::No);
   std::ifstream kept(path);
   std::string content;
   std::getline(kept, content);

@@ -7,6 +7,10 @@
 #include <QDate>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QTableWidget>
+#include <QToolBar>
 #include <QToolButton>
 #include <fstream>
 
@@ -17,6 +21,7 @@
 #include <ui/EditStringParameterUnit.h>
 #include <ui/htmlhint.h>
 #include <ui/PageControlUnit.h>
+#include <ui/QtUserFeedback.h>
 #include <ui/ReportHeaderPanelsUnit.h>
 
 #include "ui/MainFormTestSupport.h"
@@ -278,6 +283,7 @@ TEST(MainFormTest, UnplugAsksWhenInstrumentDataWouldGo) {
   ASSERT_EQ(f.Feedback.Questions.size(), 1u);
   EXPECT_EQ(f.Feedback.Questions[0].Text, f.Strings.Value(160));
   EXPECT_EQ(f.Feedback.Questions[0].Icon, TMessageIcon::Warning);
+  EXPECT_EQ(f.Feedback.Questions[0].Preselected, TAnswer::No);
   EXPECT_TRUE(f.Connection->State.Connected);
   EXPECT_EQ(form.Configs.Count, 100);
 
@@ -600,6 +606,160 @@ TEST(MainFormTest, TheProgressWindowComesBackAfterBeingClosed) {
   f.Progress.ShowProgress(f.Strings.Caption(51), false);
   EXPECT_TRUE(f.Progress.FormExists());
   EXPECT_TRUE(f.Progress.Form().isVisible());
+}
+
+// Runs `act` once the next modal window is up, then closes it with `key`.
+void AtTheNextBox(const std::function<void(QWidget&)>& act, int key) {
+  QTimer::singleShot(0, [act, key] {
+    QWidget* box = QApplication::activeModalWidget();
+    ASSERT_NE(box, nullptr);
+    act(*box);
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(box->focusWidget() != nullptr ? box->focusWidget() : box, &press);
+  });
+}
+
+TEST(MainFormTest, EnterAnswersAQuestionWithItsPreselectedButton) {
+  TMainFormFixture f("none");
+  f.Start();
+  struct TCase {
+    TAnswer Preselected;
+    int Key;
+    bool Answer;
+  };
+  const TCase cases[] = {{TAnswer::No, Qt::Key_Return, false},
+                         {TAnswer::No, Qt::Key_Enter, false},
+                         {TAnswer::Yes, Qt::Key_Return, true},
+                         {TAnswer::Yes, Qt::Key_Escape, false}};
+  TQtUserFeedback feedback;
+  for (const TCase& c : cases) {
+    AtTheNextBox([](QWidget&) {}, c.Key);
+    EXPECT_EQ(feedback.AskYesNo("q", "drop?", TMessageIcon::Warning, c.Preselected), c.Answer)
+        << static_cast<int>(c.Preselected) << " key " << c.Key;
+  }
+  // A question that names no button keeps the data.
+  AtTheNextBox([](QWidget&) {}, Qt::Key_Return);
+  EXPECT_FALSE(static_cast<IUserFeedback&>(feedback).AskYesNo("q", "drop?", TMessageIcon::Warning));
+}
+
+// The action a key runs may leave the focus elsewhere (a dialog that has
+// closed leaves none until the window is active again): the key still
+// runs it once.
+TEST(MainFormTest, AFunctionKeyRunsItsActionOnceWhereverTheFocusGoes) {
+  TMainFormFixture f("none");
+  TVELTMainForm& form = f.Start();
+  form.activateWindow();
+  QTableWidget& selector = *form.findChild<QTableWidget*>("FlawSelectorDataDrawGrid");
+  QAction& first = *form.Action("FirstFlawAction");  // does nothing without records
+  first.setEnabled(true);
+  const std::function<void()> moves[] = {
+      [] {
+        if (QWidget* focus = QApplication::focusWidget()) {
+          focus->clearFocus();
+        }
+      },
+      [&form] { form.PageControl().widget(kDataTab)->setFocus(); },
+  };
+  for (const auto& move : moves) {
+    selector.setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), &selector);
+    int runs = 0;
+    const QMetaObject::Connection counting =
+        QObject::connect(&first, &QAction::triggered, [&runs, &move] {
+          ++runs;
+          move();
+        });
+    SendKey(form, QEvent::KeyPress, Qt::Key_F6);
+    QObject::disconnect(counting);
+    EXPECT_EQ(runs, 1) << (&move == &moves[0] ? "focus gone" : "focus moved up");
+  }
+}
+
+TEST(MainFormTest, TheDataAndSetupToolBarsCarryTheUnplugButton) {
+  for (const char* bar : {"FlawsToolBar", "ConfigsToolBar"}) {
+    TMainFormFixture f("1:3.26");
+    TVELTMainForm& form = f.Start();
+    auto* tools = form.findChild<QToolBar*>(bar);
+    ASSERT_NE(tools, nullptr) << bar;
+    auto* button = qobject_cast<QToolButton*>(tools->widgetForAction(form.Action("UnplugDeviceAction")));
+    ASSERT_NE(button, nullptr) << bar;
+    EXPECT_EQ(Text(button->toolTip()), "<B>F3 </B>" + f.Utf8(f.Strings.Value(156)));
+    button->click();
+    EXPECT_FALSE(f.Connection->State.Connected) << bar;
+  }
+}
+
+// After a record download the keyboard is where it was, wherever the
+// window system put it when the progress window went.
+TEST(MainFormTest, TheProgressWindowGivesTheFocusBack) {
+  TMainFormFixture f("1:4.0.3");
+  TVELTMainForm& form = f.Start();
+  form.activateWindow();
+  testing::ProcessEventsUntil([&form] { return QApplication::activeWindow() == &form; });
+  QTableWidget& selector = *form.findChild<QTableWidget*>("FlawSelectorDataDrawGrid");
+  selector.setFocus();
+  QWidget elsewhere;
+  elsewhere.show();
+  struct TOnHide : QObject {
+    QWidget& Window;
+    explicit TOnHide(QWidget& window) : Window(window) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::Hide) {
+        Window.activateWindow();
+      }
+      return false;
+    }
+  } onHide(elsewhere);
+  f.Progress.Form().installEventFilter(&onHide);
+  form.Action("ReceiveFlawsAction")->trigger();
+  ASSERT_GT(form.Flaws.Count, 0);
+  testing::ProcessEventsUntil([] { return false; }, 200);  // every activation handled
+  EXPECT_EQ(QApplication::activeWindow(), &form);
+  EXPECT_EQ(QApplication::focusWidget(), &selector);
+}
+
+// Painted before the first transfer and at every step, without the event
+// loop in between; out of the way of any message box.
+TEST(MainFormTest, TheProgressWindowIsPaintedAndStepsAsideForMessageBoxes) {
+  TMainFormFixture f("none");
+  f.Start();
+  TProgressForm& window = f.Progress.Form();
+  auto* gauge = window.findChild<QProgressBar*>("ProgressGauge");
+  int paints = 0;
+  struct TPaintCounter : QObject {
+    int& Count;
+    explicit TPaintCounter(int& count) : Count(count) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+      Count += event->type() == QEvent::Paint ? 1 : 0;
+      return false;
+    }
+  } counter(paints);
+  gauge->installEventFilter(&counter);
+  f.Progress.ShowProgress(f.Strings.Caption(52), true);
+  EXPECT_GT(paints, 0);
+  for (int step : {10, 20}) {
+    const int before = paints;
+    f.Progress.SetProgress(step);
+    EXPECT_GT(paints, before) << step;
+  }
+
+  TQtUserFeedback feedback;
+  const std::function<void()> boxes[] = {
+      [&feedback] { feedback.ShowMessage("caption", "text", TMessageIcon::Error); },
+      [] {  // as the link library shows its own
+        QMessageBox box(QMessageBox::NoIcon, "link", "failed", QMessageBox::Ok);
+        box.exec();
+      }};
+  for (const auto& box : boxes) {
+    bool coveredBox = true;
+    AtTheNextBox([&window, &coveredBox](QWidget&) { coveredBox = window.isVisible(); },
+                 Qt::Key_Return);
+    box();
+    EXPECT_FALSE(coveredBox);
+    f.Progress.SetProgress(50);  // the operation goes on: so does its window
+    EXPECT_TRUE(window.isVisible());
+  }
+  f.Progress.HideProgress();
 }
 
 }  // namespace

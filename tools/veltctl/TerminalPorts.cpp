@@ -21,7 +21,7 @@ void TTerminalFeedback::ShowMessage(std::string_view caption, std::string_view t
 }
 
 bool TTerminalFeedback::AskYesNo(std::string_view caption, std::string_view text,
-                                 velt::TMessageIcon icon) {
+                                 velt::TMessageIcon icon, velt::TAnswer) {
   ShowMessage(caption, text, icon);
   Err << "veltctl: (answered no)\n";
   return false;

@@ -17,7 +17,8 @@ class TTerminalFeedback : public velt::IUserFeedback {
   explicit TTerminalFeedback(std::ostream& err) : Err(err) {}
   void ShowMessage(std::string_view caption, std::string_view text,
                    velt::TMessageIcon icon) override;
-  bool AskYesNo(std::string_view caption, std::string_view text, velt::TMessageIcon icon) override;
+  bool AskYesNo(std::string_view caption, std::string_view text, velt::TMessageIcon icon,
+                velt::TAnswer preselected) override;
   int MessagesShown() const { return Shown; }
 
  private:
