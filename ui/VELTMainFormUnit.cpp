@@ -337,8 +337,28 @@ void TVELTMainForm::closeEvent(QCloseEvent* event) {
 QString TVELTMainForm::StatusPanel0Text() const { return StatusPanel0->text(); }
 QString TVELTMainForm::StatusPanel1Text() const { return StatusPanel1->text(); }
 
+// The device panel says, beyond the state, what the link library sees: that
+// the instrument at work is simulated, that one is present but cannot be
+// opened; its hint says why there is no instrument and where to look.
 void TVELTMainForm::RefreshStatusPanel0() {
-  StatusPanel0->setText(FromCp1251(DevicePanelText(Connection.State, Strings)));
+  const TUSBDeviceState& state = Connection.State;
+  const TLinkState link = Connection.Binding().LinkState();
+  QString text = FromCp1251(DevicePanelText(state, Strings));
+  if (!state.Connected && link.Kind == kLinkStateUsbRefused) {
+    text = FromCp1251(Strings.Caption(46)) + QString::fromUtf8("нет доступа");
+  }
+  if (state.Connected && link.Kind == kLinkStateSimulated) {
+    text += QStringLiteral(" (simulated)");
+  }
+  QStringList hint;
+  if (!state.Connected && state.Unidentified) {
+    hint << QString::fromUtf8("Прибор не сообщил версию прошивки").toHtmlEscaped();
+  }
+  if (!link.Text.empty()) {
+    hint << QString::fromStdString(link.Text).toHtmlEscaped();
+  }
+  StatusPanel0->setText(text);
+  StatusPanel0->setToolTip(hint.join(QStringLiteral("<BR>")));
 }
 
 void TVELTMainForm::RefreshStatusPanel1() {

@@ -60,7 +60,7 @@ TEST(MainFormTest, FirstShowingConnectsAndShowsTheInstrument) {
               f.Utf8(f.Strings.Caption(static_cast<std::uint16_t>(5 + tab))));
   }
   EXPECT_EQ(Text(form.StatusPanel0Text()),
-            f.Utf8(f.Strings.Caption(46) + f.Connection->State.StateText + " 3.26"));
+            f.Utf8(f.Strings.Caption(46) + f.Connection->State.StateText + " 3.26 (simulated)"));
   EXPECT_EQ(Text(form.StatusPanel1Text()),
             f.Utf8(f.Strings.Caption(48) + " " + f.Strings.Caption(49)));
   ASSERT_NE(form.Action("UnplugDeviceAction"), nullptr);

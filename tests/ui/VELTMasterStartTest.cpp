@@ -67,9 +67,11 @@ class VELTMasterStartTest : public ::testing::Test {
 
 TEST_F(VELTMasterStartTest, ReachesConnectedWithTheProfilesTypeAndVersion) {
   const std::string output = Start(VELT_RUNTIME_DIR "/VELTMaster", "2:5.4.4");
-  EXPECT_EQ(output, "state: " + Utf8(Strings.Caption(46) + Strings.Value(58)) + " 5.4\n");
+  EXPECT_EQ(output,
+            "state: " + Utf8(Strings.Caption(46) + Strings.Value(58)) + " 5.4 (simulated)\n");
   const std::string typeOne = Start(VELT_RUNTIME_DIR "/VELTMaster", "1:3.26");
-  EXPECT_EQ(typeOne, "state: " + Utf8(Strings.Caption(46) + Strings.Value(57)) + " 3.26\n");
+  EXPECT_EQ(typeOne,
+            "state: " + Utf8(Strings.Caption(46) + Strings.Value(57)) + " 3.26 (simulated)\n");
 }
 
 TEST_F(VELTMasterStartTest, WithoutInstrumentShowsNoConnection) {
