@@ -355,7 +355,9 @@ void TVELTMainForm::RefreshStatusPanel0() {
     hint << QString::fromUtf8("Прибор не сообщил версию прошивки").toHtmlEscaped();
   }
   if (!link.Text.empty()) {
-    hint << QString::fromStdString(link.Text).toHtmlEscaped();
+    // The link's line runs long; its parts read better one under another.
+    hint << QString::fromStdString(link.Text).toHtmlEscaped().replace(QStringLiteral("; "),
+                                                                      QStringLiteral("<BR>"));
   }
   StatusPanel0->setText(text);
   StatusPanel0->setToolTip(hint.join(QStringLiteral("<BR>")));
