@@ -110,59 +110,6 @@ TEST_F(ConduitExportsTest, SimulatedInstrumentIdentifiesAndLogsEveryTransfer) {
                                 "service-in ok 02 05 04 04 00 00 00 00"}));
 }
 
-// The optional export says in a line where instruments come from and why
-// none was found, for each backend and each reason.
-TEST_F(ConduitExportsTest, StateDescriptionSaysWhatTheLibrarySees) {
-  const auto table = Folder / "devices.txt";
-  struct TCase {
-    const char* Simulator;  // null: the real backend with `Table`
-    std::string Table;
-    std::uint8_t Kind;
-    std::vector<std::string> Says;
-  };
-  const std::string help = "see README.md, \"Using a real instrument\"";
-  const TCase cases[] = {
-      {"2:5.4.4", "", 3, {"simulated instrument 2:5.4.4"}},
-      {"none", "", 3, {"simulated, no instrument plugged in"}},
-      {"9:x", "", 3, {"simulated, no instrument: CONDUIT_SIMULATOR: '9:x'"}},
-      {nullptr, "# ????:????  1\n", 1,
-       {"no instrument of the device table " + table.string() + " is present", help}},
-      {nullptr, "1d6b:7777  1\n", 1,
-       {"no instrument of the device table " + table.string() + " is present", help}},
-      {nullptr, "", 1, {"no device table at " + (Folder / "missing.txt").string(), help}},
-  };
-  const char* which = std::getenv("VELT_STATE_CASE");
-  if (which == nullptr) {
-    // Each case in a process of its own: the library reads its environment once.
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
-      const std::string command = "VELT_STATE_CASE=" + std::to_string(i) + " " +
-                                  ::testing::internal::GetArgvs()[0] +
-                                  " --gtest_filter=*StateDescriptionSaysWhatTheLibrarySees";
-      EXPECT_EQ(std::system(command.c_str()), 0) << "case " << i;
-    }
-    return;
-  }
-  const TCase& c = cases[std::stoul(which)];
-  if (c.Simulator != nullptr) {
-    setenv("CONDUIT_SIMULATOR", c.Simulator, 1);
-  } else if (!c.Table.empty()) {
-    std::ofstream(table) << c.Table;
-    setenv("CONDUIT_DEVICE_TABLE", table.c_str(), 1);
-  } else {
-    setenv("CONDUIT_DEVICE_TABLE", (Folder / "missing.txt").c_str(), 1);
-  }
-  Load();
-  auto describe = reinterpret_cast<std::uint8_t (*)(char*, std::uint16_t)>(
-      dlsym(Library, "USBStateDescription"));
-  ASSERT_NE(describe, nullptr);
-  Exports.InitUSB();
-  char line[512];
-  EXPECT_EQ(describe(line, sizeof line), c.Kind);
-  for (const std::string& part : c.Says) {
-    EXPECT_NE(std::string(line).find(part), std::string::npos) << line;
-  }
-}
-
 TEST_F(ConduitExportsTest, DeviceTypeOneInItsSecondClassConnectsAndCloses) {
   setenv("CONDUIT_SIMULATOR", "1:3.26,class=2", 1);
   Load();
