@@ -251,11 +251,12 @@ TStateDescription TLibusbPlatform::Describe(const TSearchOutcome& last) const {
   const std::string help = "; see README.md, \"Using a real instrument\"";
   const std::string table = "the device table " + TablePath;
   if (!TableRead) {
-    return {CONDUIT_STATE_USB, "no device table at " + TablePath + ": no instrument can be found" + help};
+    return {CONDUIT_STATE_USB,
+            "no device table at " + TablePath + ": no instrument can be found" + help};
   }
   if (ContextFailed) {
-    return {CONDUIT_STATE_USB, "libusb cannot start (" + ContextError +
-                                   "): no instrument can be found"};
+    return {CONDUIT_STATE_USB,
+            "libusb cannot start (" + ContextError + "): no instrument can be found"};
   }
   if (Table.Rows.empty()) {
     return {CONDUIT_STATE_USB,
@@ -266,9 +267,8 @@ TStateDescription TLibusbPlatform::Describe(const TSearchOutcome& last) const {
     return {CONDUIT_STATE_USB, "instrument at " + last.Path + " (" + table + ")"};
   }
   if (last.Found) {
-    return {CONDUIT_STATE_USB_REFUSED, "an instrument of " + table + " is present at " +
-                                           last.Path + " but cannot be opened: " +
-                                           last.OpenError + help};
+    return {CONDUIT_STATE_USB_REFUSED, "an instrument of " + table + " is present at " + last.Path +
+                                           " but cannot be opened: " + last.OpenError + help};
   }
   return {CONDUIT_STATE_USB, "no instrument of " + table + " is present" + help};
 }
