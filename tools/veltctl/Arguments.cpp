@@ -289,8 +289,12 @@ std::string HelpText(TCommand command) {
              "\n"
              "Connects to the instrument through libConduit.so, as Velt Studio does,\n"
              "and prints its device type, firmware version, configuration local\n"
-             "version, the configuration class that firmware uses, and the state\n"
-             "text of the program's status bar.\n"
+             "version, the configuration class that firmware uses, the state text\n"
+             "of the program's status bar (ending in \"(simulated)\" for the\n"
+             "simulated instrument) and the link library's line on what it found.\n"
+             "Without an instrument it says why on stderr: no instrument of the\n"
+             "device table (named) is present, one is present but cannot be opened\n"
+             "(libusb's reason), or one did not answer its identification.\n"
              "\n"
              "Exit status: 0 an instrument answered, 3 none is connected.\n" +
              SimulateHelp();
