@@ -24,8 +24,10 @@
 #include <ui/FileDialogsUnit.h>
 #include <ui/MemoTextLimiterUnit.h>
 #include <ui/ReportHeaderPanelsUnit.h>
+#include <ui/SetupTabUnit.h>
 #include <ui/TabSupportUnit.h>
 #include <ui/VELTMainFormUnit.h>
+#include <ui/WorkingConfigurationWriterUnit.h>
 
 namespace velt {
 namespace {
@@ -361,6 +363,11 @@ void TDataTab::SetTransferActions(bool enabled) {
 }
 
 void TDataTab::Download() {
+  // Asked for while another exchange runs (the pause after a configuration
+  // write): the download waits its turn instead of failing on a busy link.
+  if (Form.SetupPage().WorkingWriter().Later([this] { Download(); })) {
+    return;
+  }
   TFlawDataBlock& flaws = Form.Flaws;
   TInstrumentConnection& connection = Form.Connection;
   Form.SetToolButtonBusy(true, ReceiveButton);

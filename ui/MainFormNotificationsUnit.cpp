@@ -4,6 +4,8 @@
 #include <ui/VELTMainFormUnit.h>
 
 #include <ui/Cp1251.h>
+#include <ui/SetupTabUnit.h>
+#include <ui/WorkingConfigurationWriterUnit.h>
 
 namespace velt {
 namespace {
@@ -107,6 +109,11 @@ void TVELTMainForm::HandleDeviceChange(std::uint16_t code) {
 }
 
 void TVELTMainForm::UnplugDevice() {
+  // F3 pressed during the pause after a configuration write closes nothing
+  // under the running exchange: the unplug follows once it has ended.
+  if (SetupTab != nullptr && SetupTab->WorkingWriter().Later([this] { UnplugDevice(); })) {
+    return;
+  }
   // Yes drops what came from the instrument: Enter must not say it.
   if ((Configs.Source == kSourceInstrument || Flaws.Source == kSourceInstrument) &&
       !Feedback.AskYesNo(kWarningCaption, Strings.Value(kUnplugQuestion), TMessageIcon::Warning,

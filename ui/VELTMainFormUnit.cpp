@@ -18,6 +18,7 @@
 #include <ui/EditStringParameterUnit.h>
 #include <ui/FileDialogsUnit.h>
 #include <ui/SetupTabUnit.h>
+#include <ui/WorkingConfigurationWriterUnit.h>
 #include <ui/TabSupportUnit.h>
 #include <ui/htmlhint.h>
 #include <ui/DeviceMonitorUnit.h>
@@ -312,6 +313,12 @@ void TVELTMainForm::SaveDefaultReport() {
 }
 
 void TVELTMainForm::closeEvent(QCloseEvent* event) {
+  // Closed during an exchange's pause, the window would free the
+  // configurations under it: it closes once the exchange has ended.
+  if (!Closed && SetupTab != nullptr && SetupTab->WorkingWriter().Later([this] { close(); })) {
+    event->ignore();
+    return;
+  }
   if (!Closed) {
     Closed = true;
     if (NameEditorForm != nullptr) {

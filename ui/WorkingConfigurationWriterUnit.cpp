@@ -52,8 +52,12 @@ bool TWorkingConfigurationWriter::Later(std::function<void()> work) {
 }
 
 void TWorkingConfigurationWriter::Forget() {
-  Queue.clear();
-  Poll.stop();
+  // Only the configuration is gone: an unplug, a download or the closing
+  // of the window that waits is still the user's to have.
+  std::erase_if(Queue, [](const TTask& task) { return task.IsWrite; });
+  if (Queue.empty()) {
+    Poll.stop();
+  }
 }
 
 void TWorkingConfigurationWriter::RunWaiting() {

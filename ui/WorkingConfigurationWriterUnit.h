@@ -47,7 +47,7 @@ class TWorkingConfigurationWriter : public QObject {
    private:
     TWorkingConfigurationWriter& Writer;
   };
-  // Forgets what waits (the collection it belongs to is gone).
+  // Forgets a write that waits (the collection it belongs to is gone).
   void Forget();
 
  private:

@@ -759,6 +759,37 @@ TEST_F(SetupTabWhilePausing, AGainStepDuringThePauseIsSentWhenItEnds) {
   EXPECT_TRUE(F.Feedback.Messages.empty());
 }
 
+// Unplugging, a record download and closing the window asked for during
+// the pause never run under the exchange that pauses: each waits for it.
+TEST_F(SetupTabWhilePausing, UnplugDownloadAndCloseWaitForThePauseToEnd) {
+  Download();
+  F.Feedback.Answers = {true};  // the unplug question
+  bool stillConnected = false;
+  bool stillOpen = false;
+  Pauses.During = [&] {
+    Form->Action("ReceiveFlawsAction")->trigger();
+    Form->Action("UnplugDeviceAction")->trigger();
+    Form->close();
+    stillConnected = F.Connection->State.Connected && F.Connection->State.Busy;
+    stillOpen = Form->isVisible();
+  };
+  Tab->PressMode(TModeButton::SecondStrobe);
+  ASSERT_EQ(Pauses.During, nullptr) << "the write paused";
+  EXPECT_TRUE(stillConnected);
+  EXPECT_TRUE(stillOpen);
+  testing::ProcessEventsUntil([this] { return !Tab->WorkingWriter().Waiting(); });
+  const auto& log = F.Sim.Instrument().Log();
+  EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const auto& t) {  // record 1 asked for
+    return t.Kind == conduit::TTransferKind::ServiceOut && t.Bytes.size() > 2 &&
+           t.Bytes[0] == 5 && t.Bytes[1] == 0 && t.Bytes[2] == 1;
+  }));
+  EXPECT_FALSE(F.Connection->State.Connected);
+  EXPECT_FALSE(Form->isVisible());
+  for (const auto& message : F.Feedback.Messages) {
+    ADD_FAILURE() << message.Caption << ": " << message.Text;
+  }
+}
+
 // The views go on with their editor and selection after they report a
 // commit or a new row: the write, and its pause, come after that.
 TEST_F(SetupTabWhilePausing, EditsAndSelectionsOfTheViewsAreSentAfterTheViewsAreDone) {
