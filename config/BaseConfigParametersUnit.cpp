@@ -211,11 +211,17 @@ std::optional<long long> ParseInteger(std::string_view text) {
   return value;
 }
 
-// A real in the cell's number format: blanks around it are dropped; an
-// optional sign, digits with at most one decimal separator (at least one
-// digit), and an optional exponent. The thousand separator is not accepted,
-// so that a mistyped decimal mark is refused instead of silently read as a
-// different value. Numbers beyond the range of a double are not numbers.
+// A typed real: blanks around it are dropped; an optional sign, digits with
+// at most one decimal mark (at least one digit), and an optional exponent.
+// The decimal mark is "." or "," whatever the user's locale, and the
+// locale's own one as well: an inspector types the mark of the keyboard at
+// hand, and files written under another locale carry the other one. No
+// thousand separator is accepted, so that "12.7" can never become 127.
+// Numbers beyond the range of a double are not numbers.
+bool IsDecimalMark(char c, const TNumberFormat& format) {
+  return c == '.' || c == ',' || c == format.DecimalSeparator;
+}
+
 std::optional<double> ParseReal(std::string_view text, const TNumberFormat& format) {
   while (!text.empty() && text.front() == ' ') {
     text.remove_prefix(1);
@@ -238,7 +244,7 @@ std::optional<double> ParseReal(std::string_view text, const TNumberFormat& form
     if (IsDigit(c)) {
       digits = true;
       normal += c;
-    } else if (c == format.DecimalSeparator && !separator) {
+    } else if (IsDecimalMark(c, format) && !separator) {
       separator = true;
       normal += '.';
     } else {

@@ -227,7 +227,10 @@ bool ApplyOnlineGroup(TDataCell& record, int editor, IParameterGrid& grid) {
 }
 
 bool AcceptedInValueCell(char c, const TNumberFormat& format) {
-  return (c >= '0' && c <= '9') || c == format.ThousandSeparator || c == format.DecimalSeparator;
+  // "." and "," both pass whatever the locale: typed reals take either as
+  // the decimal mark, and a dropped mark would turn 12.7 into 127.
+  return (c >= '0' && c <= '9') || c == '.' || c == ',' || c == format.ThousandSeparator ||
+         c == format.DecimalSeparator;
 }
 
 }  // namespace velt

@@ -82,8 +82,9 @@ bool ApplyGroup(TDataCell& record, TParameterGroup group, IParameterGrid& grid,
 // 0, 1, 3, and all rows again from the configuration put back on a refusal.
 bool ApplyOnlineGroup(TDataCell& record, int editor, IParameterGrid& grid);
 
-// Whether a typed character may go into a value cell: digits and the
-// locale's thousands and decimal separators only.
+// Whether a typed character may go into a value cell: digits, "." and ","
+// (either is a decimal mark), and the locale's thousands and decimal
+// separators only.
 bool AcceptedInValueCell(char c, const TNumberFormat& format);
 
 }  // namespace velt

@@ -452,7 +452,7 @@ TEST_F(ParametersTest, RealParametersAcceptRefuseAndRestore) {
       EXPECT_EQ(Cell.SetParameterText(outside, p), kOutOfBounds) << outside;
       EXPECT_DOUBLE_EQ(field, 2.0) << outside;
     }
-    for (const char* bad : {"", "abc", "1.5.2", "1 .5", "1,5", "1,000.5", ".", "-", "nan", "inf",
+    for (const char* bad : {"", "abc", "1.5.2", "1 .5", "1,000.5", ".", "-", "nan", "inf",
                             "1e", "0x10", "9999", "9999.0", "1e999"}) {
       EXPECT_EQ(Cell.SetParameterText(bad, p), kNotANumber) << bad;
       EXPECT_DOUBLE_EQ(field, 2.0) << bad;
@@ -465,20 +465,33 @@ TEST_F(ParametersTest, RealParametersAcceptRefuseAndRestore) {
   }
 }
 
-TEST_F(ParametersTest, RealsAreReadWithTheCellsNumberFormat) {
-  TBaseConfigCell comma(TNumberFormat{',', '.'});
-  comma.Initialise();
-  EXPECT_EQ(comma.SetParameterText("12,5", 19), kAccepted);
-  EXPECT_DOUBLE_EQ(comma.THICKNESS, 12.5);
-  // The thousand separator is refused, not read as a decimal mark or
-  // skipped.
-  EXPECT_EQ(comma.SetParameterText("12.5", 19), kNotANumber);
-  EXPECT_DOUBLE_EQ(comma.THICKNESS, 12.5);
-  EXPECT_EQ(comma.SetParameterText("1.000", 19), kNotANumber);
-  EXPECT_DOUBLE_EQ(comma.THICKNESS, 12.5);
-  // Exponents are read too.
-  EXPECT_EQ(comma.SetParameterText("1,5e1", 19), kAccepted);
-  EXPECT_DOUBLE_EQ(comma.THICKNESS, 15.0);
+// Either decimal mark is read in every locale (a Russian, a German and the
+// C format here); a thousand separator never is, nor a second mark.
+TEST_F(ParametersTest, TypedRealsTakeEitherDecimalMarkInEveryLocale) {
+  struct TCase {
+    const char* Text;
+    std::uint8_t Result;
+    double Stored;  // the thickness afterwards
+  };
+  const TCase cases[] = {
+      {"12.7", kAccepted, 12.7},   {"12,7", kAccepted, 12.7},    {" 3,25 ", kAccepted, 3.25},
+      {"1.000", kAccepted, 1.0},   {".5", kAccepted, 0.5},       {"1,5e1", kAccepted, 15.0},
+      {"1.2,3", kNotANumber, 15.0}, {"1\xA0" "000", kNotANumber, 15.0},
+      {"12 7", kNotANumber, 15.0},
+      {"12;7", kNotANumber, 15.0}, {".", kNotANumber, 15.0},     {"499,95", kOutOfBounds, 15.0},
+  };
+  for (const TNumberFormat format : {TNumberFormat{',', '\xA0'}, TNumberFormat{',', '.'},
+                                     TNumberFormat{'.', ','}}) {
+    TBaseConfigCell cell(format);
+    cell.Initialise();
+    for (const TCase& c : cases) {
+      SCOPED_TRACE(std::string(c.Text) + " typed with " + format.DecimalSeparator);
+      EXPECT_EQ(cell.SetParameterText(c.Text, 19), c.Result);
+      EXPECT_DOUBLE_EQ(cell.THICKNESS, c.Stored);
+    }
+    // Shown in the user's format all the same.
+    EXPECT_EQ(cell.ParameterText(19), std::string("  15") + format.DecimalSeparator + "0");
+  }
 }
 
 TEST_F(ParametersTest, PulsePeriodsGoToWholeHalves) {

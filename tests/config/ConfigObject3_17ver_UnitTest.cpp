@@ -1228,7 +1228,7 @@ TEST(Config317TextTest, BadValuesFailTheRead) {
   const Row rows[] = {
       {23, "PIXEL_GRID_LENGTH_MM_DEPTH:abc"},
       {23, "PIXEL_GRID_LENGTH_MM_DEPTH:"},
-      {24, "STROBE_1_BEGIN:12,5"},
+      {24, "STROBE_1_BEGIN:12,5,0"},
       {25, "STROBE_1_END:1e999"},
       {26, "STROBE_2_BEGIN:nan"},
       {27, "STROBE_2_END:inf"},

@@ -312,15 +312,20 @@ TEST_F(ParameterGrids, PreparedRowsGetTheirParametersEditingStyle) {
   EXPECT_EQ(scale.ItemCount(), 3);
 }
 
-TEST(ParameterGridCharacters, OnlyDigitsAndTheLocaleSeparatorsGoIntoAValueCell) {
-  const TNumberFormat format{',', '.'};
-  for (const char c : std::string("0123456789,.")) {
-    EXPECT_TRUE(AcceptedInValueCell(c, format)) << c;
+// Both decimal marks go in under every locale (a dropped "." would turn
+// 12.7 into 127), the locale's own separators too, nothing else.
+TEST(ParameterGridCharacters, DigitsBothDecimalMarksAndTheLocaleSeparatorsGoIntoAValueCell) {
+  for (const TNumberFormat format : {TNumberFormat{',', '\xA0'}, TNumberFormat{',', '.'},
+                                     TNumberFormat{'.', ','}, TNumberFormat{'.', '\''}}) {
+    std::string accepted = "0123456789,.";
+    accepted += format.ThousandSeparator;
+    for (const char c : accepted) {
+      EXPECT_TRUE(AcceptedInValueCell(c, format)) << c << " with " << format.ThousandSeparator;
+    }
+    for (const char c : std::string("-+eEa x/;")) {
+      EXPECT_FALSE(AcceptedInValueCell(c, format)) << c << " with " << format.ThousandSeparator;
+    }
   }
-  for (const char c : std::string("-+eEa x/")) {
-    EXPECT_FALSE(AcceptedInValueCell(c, format)) << c;
-  }
-  EXPECT_FALSE(AcceptedInValueCell(' ', TNumberFormat{'.', ','}));
 }
 
 }  // namespace
