@@ -16,6 +16,7 @@
 #include <ports/TimeSource.h>
 #include <strings/LocalStringsUnit.h>
 #include <strings/RunTimeFoldersUnit.h>
+#include <strings/SafeSaveUnit.h>
 #include <ui/GuiTimeSourceUnit.h>
 #include <ui/ProgressFormUnit.h>
 #include <ui/QtUserFeedback.h>
@@ -30,6 +31,9 @@ int main(int argc, char** argv) {
     }
   }
 
+  // A save interrupted by Ctrl-C, a hang-up or SIGTERM leaves no temporary
+  // file beside its target; a size limit fails the save instead.
+  velt::RemoveTemporaryFilesOnSignals();
   velt::TVeltApplication application(argc, argv);
   velt::TQtUserFeedback feedback(printState);
   application.SetErrorFeedback(&feedback);

@@ -12,6 +12,7 @@
 #include <config/TextRecordIO.h>
 #include <ports/Errors.h>
 #include <records/FlawTextRecordUnit.h>
+#include <strings/SafeSaveUnit.h>
 
 namespace velt {
 namespace {
@@ -37,57 +38,16 @@ TFileResult Failure(std::string error) { return TFileResult{false, std::move(err
 // target once everything is on disk.
 TFileResult WriteAtomically(const fs::path& path,
                             const std::function<void(TTextWriter&)>& writeContent) {
-  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-  std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
-  const int fd = ::mkstemp(pattern.data());
-  if (fd < 0) {
-    return Failure("cannot write in " + folder.string() + ": " + std::strerror(errno));
-  }
-  // The saved file gets the mode of the file it replaces, or the usual one.
-  struct stat existing {};
-  if (::stat(path.c_str(), &existing) == 0) {
-    ::fchmod(fd, existing.st_mode & 07777);
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-  }
-  ::close(fd);
-  const fs::path temporary = pattern;
-  std::string error;
-  try {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) {
-      throw EInOutError("cannot open " + temporary.string());
-    }
+  std::string error = SaveFileSafely(path, [&writeContent](std::ostream& out) {
     TTextWriter writer(out);
     writeContent(writer);
     out.flush();
     writer.Check();
-    out.close();
-    if (out.fail()) {
-      throw EInOutError("cannot close " + temporary.string());
-    }
-    const int sync = ::open(temporary.c_str(), O_RDONLY | O_CLOEXEC);
-    if (sync < 0 || ::fsync(sync) != 0) {
-      if (sync >= 0) {
-        ::close(sync);
-      }
-      throw EInOutError("cannot write " + temporary.string() + " to disk");
-    }
-    ::close(sync);
-    std::error_code ec;
-    fs::rename(temporary, path, ec);
-    if (ec) {
-      throw EInOutError("cannot replace " + path.string() + ": " + ec.message());
-    }
-    return TFileResult{true, {}};
-  } catch (const std::exception& e) {
-    error = e.what();
+  });
+  if (!error.empty()) {
+    return Failure(std::move(error));
   }
-  std::error_code ignored;
-  fs::remove(temporary, ignored);
-  return Failure(error);
+  return TFileResult{true, {}};
 }
 
 void WriteHeader(TTextWriter& out, const char* what, std::uint16_t count, std::uint8_t device,

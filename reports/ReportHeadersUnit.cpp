@@ -13,6 +13,7 @@
 #include <utility>
 
 #include <ports/Errors.h>
+#include <strings/SafeSaveUnit.h>
 
 namespace velt {
 
@@ -439,20 +440,6 @@ std::string SystemError(int error) {
                     SystemError(error));
 }
 
-void WriteAll(int fd, const std::string& bytes, const fs::path& path) {
-  std::size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-    if (n < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      Fail("write", path, errno);
-    }
-    written += static_cast<std::size_t>(n);
-  }
-}
-
 std::string ReadAll(const fs::path& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
@@ -485,41 +472,12 @@ void SaveReportFile(const TReportHeaderFields& fields, const fs::path& path) {
   const std::string text = ReportFileText(fields);
   // Written to a temporary file beside the target and renamed over it only
   // when everything is on disk: a failed save leaves the previous file.
-  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-  std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
-  const int fd = ::mkstemp(pattern.data());
-  if (fd < 0) {
-    Fail("create", path, errno);
-  }
-  const fs::path temporary = pattern;
-  bool open = true;
-  try {
-    // The saved file keeps the mode of the file it replaces, or gets the usual one.
-    struct stat existing {};
-    if (::stat(path.c_str(), &existing) == 0) {
-      ::fchmod(fd, existing.st_mode & 07777);
-    } else {
-      const mode_t mask = ::umask(0);
-      ::umask(mask);
-      ::fchmod(fd, 0666 & ~mask);
-    }
-    WriteAll(fd, text, path);
-    if (::fsync(fd) != 0) {
-      Fail("write", path, errno);
-    }
-    open = false;
-    if (::close(fd) != 0) {
-      Fail("write", path, errno);
-    }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-      Fail("replace", path, errno);
-    }
-  } catch (...) {
-    if (open) {
-      ::close(fd);
-    }
-    ::unlink(temporary.c_str());
-    throw;
+  const auto write = [&text](std::ostream& out) {
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  };
+  const std::string error = SaveFileSafely(path, write, "the report file ");
+  if (!error.empty()) {
+    throw EInOutError(error);
   }
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <strings/SafeSaveUnit.h>
+
 #include "Arguments.h"
 #include "Commands.h"
 #include "DeviceCommands.h"
@@ -15,6 +17,9 @@
 int main(int argc, char** argv) {
   using namespace veltctl;
   std::ios::sync_with_stdio(false);
+  // Ctrl-C, a hang-up or SIGTERM during a download's save leaves no
+  // temporary file beside the target; a size limit fails the save instead.
+  velt::RemoveTemporaryFilesOnSignals();
   const TCommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (!line.Error.empty()) {
     std::cerr << "veltctl: " << line.Error << '\n' << UsageHint(line.Command) << '\n';
