@@ -34,9 +34,16 @@ timespec Now() {
   return now;
 }
 
-// Taken as the program starts, before main: a temporary file last written
-// before this was left by an earlier run, never by a save of this one.
-const timespec kProgramStart = Now();
+// Taken as the program starts, before main, less a margin: a temporary file
+// last written before this was left by an earlier run, never by a save of
+// this one. File times come from a coarser clock than this one, so a file
+// written just after the start may carry a time just before it; the
+// margin keeps such a file, a concurrent save's, safe.
+const timespec kProgramStart = [] {
+  timespec start = Now();
+  start.tv_sec -= 2;
+  return start;
+}();
 
 bool Before(const timespec& a, const timespec& b) {
   return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
