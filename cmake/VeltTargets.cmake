@@ -38,3 +38,16 @@ function(velt_add_program target)
   add_executable(${target} ${ARGN})
   velt_warnings(${target})
 endfunction()
+
+# The run path of a program that is installed: its own folder (where Conduit
+# lies in the build tree and in an unpacked folder) and the folder Conduit
+# is installed to. The same path is written at build time, so installing
+# rewrites nothing: to make room for such a rewrite, CMake pads the build
+# tree's run path with empty entries, and the loader reads an empty entry
+# as the current folder, where any library of the right name would be
+# loaded in place of the system's.
+function(velt_program_run_path target)
+  set_target_properties(${target} PROPERTIES
+    BUILD_WITH_INSTALL_RPATH ON
+    INSTALL_RPATH "$ORIGIN:$ORIGIN/../${CMAKE_INSTALL_LIBDIR}/velt-studio")
+endfunction()
