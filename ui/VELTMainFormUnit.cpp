@@ -10,6 +10,11 @@
 #include <QToolBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include <ports/Errors.h>
@@ -25,10 +30,12 @@
 #include <ui/PageControlUnit.h>
 #include <ui/ProgressFormUnit.h>
 #include <ui/ReportHeaderPanelsUnit.h>
+#include <ui/VeltApplicationUnit.h>
 
 namespace velt {
 namespace {
 
+constexpr const char* kApplicationTitle = "Velt Studio 3";
 constexpr int kClientWidth = 996;
 constexpr int kUnplugHint = 156;
 constexpr int kClientHeight = 716;
@@ -279,36 +286,100 @@ std::filesystem::path TVELTMainForm::DefaultReportPath() const {
   return Folders.Data / "default_reports" / "simple_report.rct";
 }
 
+namespace {
+
+std::string NotARegularFile(const struct stat& status) {
+  return S_ISDIR(status.st_mode) ? "is a folder, not a file" : "is not a regular file";
+}
+
+// Why the default report cannot be written back where it lies; empty when
+// it can. Something that is not a regular file (a folder, a device, a pipe)
+// is never written over, and a file or folder the user may not write is
+// left as it is.
+
+std::string DefaultReportUnwritable(const std::filesystem::path& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) == 0) {
+    if (!S_ISREG(status.st_mode)) {
+      return NotARegularFile(status);
+    }
+    if (::access(path.c_str(), W_OK) != 0) {
+      return std::strerror(errno);
+    }
+  }
+  if (::access(path.parent_path().c_str(), W_OK | X_OK) != 0) {
+    return std::strerror(errno);
+  }
+  return {};
+}
+
+}  // namespace
+
+std::unique_ptr<TBaseReportHeader> TVELTMainForm::NewReportHeader() const {
+  if (SelectedReportType == kReportType2) {
+    return std::make_unique<TSimpleReport2Header>();
+  }
+  return std::make_unique<TSimpleReportHeader>();
+}
+
+// A default report that cannot be read (a folder, a file the user may not
+// read, a damaged one) or created is said once, and the program goes on
+// with the panel's initial texts, as on a first start: the device monitor
+// and everything after it must still start.
 void TVELTMainForm::LoadDefaultReport() {
   if (!AppendixHeader) {
     AppendixHeader = std::make_unique<TSimpleReportHeader>();
   }
-  if (SelectedReportType == kReportType2) {
-    ReportHeader = std::make_unique<TSimpleReport2Header>();
-  } else {
-    ReportHeader = std::make_unique<TSimpleReportHeader>();
-  }
+  ReportHeader = NewReportHeader();
   std::error_code ignored;
   std::filesystem::create_directories(Folders.Data / "typical_reports", ignored);
   const std::filesystem::path path = DefaultReportPath();
-  if (std::filesystem::exists(path, ignored)) {
-    ReportHeader->LoadFromFile(path.string());
-    ReportHeader->ShowHeader(*ReportTab);
-  } else {
-    std::filesystem::create_directories(path.parent_path(), ignored);
+  try {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0) {
+      // A folder is no report, and a pipe would hold the start up until
+      // something writes into it.
+      if (!S_ISREG(status.st_mode)) {
+        throw EInOutError("cannot open the report file " + path.string() + ": " +
+                          NotARegularFile(status));
+      }
+      ReportHeader->LoadFromFile(path.string());
+      ReportHeader->ShowHeader(*ReportTab);
+    } else {
+      std::filesystem::create_directories(path.parent_path(), ignored);
+      ReportHeader->ReadHeader(*ReportTab);
+      ReportHeader->SaveToFile(path.string());
+    }
+  } catch (const std::exception& error) {
+    DefaultReportFailed = true;
+    Feedback.ShowMessage(kApplicationTitle, TVeltApplication::ErrorText(error.what()),
+                         TMessageIcon::Error);
+    // Nothing half read stays: the header holds the panel's initial texts.
+    ReportHeader = NewReportHeader();
     ReportHeader->ReadHeader(*ReportTab);
-    ReportHeader->SaveToFile(path.string());
   }
 }
 
+// Written back only where that is possible: a default report that was
+// already said to be unusable at start is then left without a second word.
 void TVELTMainForm::SaveDefaultReport() {
   if (!ReportHeader) {
     return;
   }
   ReportHeader->ReadHeader(*ReportTab);
+  const std::filesystem::path path = DefaultReportPath();
   std::error_code ignored;
-  std::filesystem::create_directories(DefaultReportPath().parent_path(), ignored);
-  ReportHeader->SaveToFile(DefaultReportPath().string());
+  std::filesystem::create_directories(path.parent_path(), ignored);
+  const std::string refused = DefaultReportUnwritable(path);
+  if (!refused.empty()) {
+    ReportHeader.reset();
+    if (!DefaultReportFailed) {
+      DefaultReportFailed = true;
+      throw EInOutError("cannot write the report file " + path.string() + ": " + refused);
+    }
+    return;
+  }
+  ReportHeader->SaveToFile(path.string());
   ReportHeader.reset();
 }
 
@@ -335,7 +406,8 @@ void TVELTMainForm::closeEvent(QCloseEvent* event) {
       // The default report is kept without a question.
       SaveDefaultReport();
     } catch (const std::exception& error) {
-      Feedback.ShowMessage("Velt Studio 3", error.what(), TMessageIcon::Error);
+      Feedback.ShowMessage(kApplicationTitle, TVeltApplication::ErrorText(error.what()),
+                           TMessageIcon::Error);
     }
   }
   QMainWindow::closeEvent(event);

@@ -133,6 +133,7 @@ class TVELTMainForm : public QMainWindow {
   void LoadTexts();
   void LoadDefaultReport();
   void SaveDefaultReport();
+  std::unique_ptr<TBaseReportHeader> NewReportHeader() const;
   void DiscardConfigurations();
   void DiscardRecords();
   void BuildDefaultConfigurations();
@@ -149,6 +150,8 @@ class TVELTMainForm : public QMainWindow {
   bool Shown = false;
   bool Loaded = false;
   bool Closed = false;
+  // The default report could not be read, created or written; said once.
+  bool DefaultReportFailed = false;
 
   TPageControl* MainPageControl;
   QLabel* StatusPanel0;

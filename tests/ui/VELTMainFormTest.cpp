@@ -13,6 +13,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <fstream>
+#include <functional>
+#include <sys/stat.h>
 
 #include <reports/ReportForm.h>
 #include <signal/ProcessStrobesUnit.h>
@@ -173,6 +175,60 @@ TEST(MainFormTest, AFirstStartWritesThePanelsInitialTexts) {
   ASSERT_EQ(lines.size(), 36u);
   EXPECT_EQ(f.Utf8(lines[0]), "Введите название организации");
   EXPECT_EQ(lines[1], "01.01.2007");
+}
+
+// A default report that cannot be read or created is said once; the start
+// goes on to its end with the panel's initial texts, and closing leaves
+// what lies there alone.
+TEST(MainFormTest, AnUnusableDefaultReportIsSaidOnceAndTheStartGoesOn) {
+  struct TCase {
+    const char* Name;
+    std::function<void(const std::filesystem::path& report)> Make;
+    std::function<bool(const std::filesystem::path& report)> Unchanged;
+  };
+  const auto folderHolds = [](const std::filesystem::path& report) {
+    return std::filesystem::is_directory(report) && std::filesystem::exists(report / "keep");
+  };
+  const TCase cases[] = {
+      {"a folder",
+       [](const std::filesystem::path& report) {
+         std::filesystem::create_directories(report);
+         std::ofstream(report / "keep") << "kept";
+       },
+       folderHolds},
+      {"a pipe",
+       [](const std::filesystem::path& report) {
+         std::filesystem::create_directories(report.parent_path());
+         ASSERT_EQ(::mkfifo(report.c_str(), 0600), 0);
+       },
+       [](const std::filesystem::path& report) {
+         return std::filesystem::is_fifo(report);
+       }},
+      {"in a place that is a file",
+       [](const std::filesystem::path& report) {
+         std::ofstream(report.parent_path()) << "kept";
+       },
+       [](const std::filesystem::path& report) {
+         return FileLines(report.parent_path()) == std::vector<std::string>{"kept"};
+       }},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TMainFormFixture f("1:3.26");
+    const std::filesystem::path report = f.Data / "default_reports" / "simple_report.rct";
+    c.Make(report);
+    TVELTMainForm& form = f.Start();
+    EXPECT_TRUE(f.Connection->State.Connected);
+    ASSERT_EQ(f.Feedback.Messages.size(), 1u);
+    EXPECT_EQ(f.Feedback.Messages[0].Caption, "Velt Studio 3");
+    EXPECT_NE(f.Feedback.Messages[0].Text.find(report.string()), std::string::npos)
+        << f.Feedback.Messages[0].Text;
+    EXPECT_EQ(f.Utf8(form.ReportForm().HeaderFieldText(kReportType1, 1)),
+              "Введите название организации");
+    form.close();
+    EXPECT_EQ(f.Feedback.Messages.size(), 1u);
+    EXPECT_TRUE(c.Unchanged(report));
+  }
 }
 
 TEST(MainFormTest, NodesChangedWhileConnectedAndPresentChangesNothing) {

@@ -92,5 +92,19 @@ TEST_F(VELTMasterStartTest, WithoutStringFilesReportsAndEnds) {
             "Переустановите программу\nstate: string files not loaded\n");
 }
 
+// A default report that is a folder is said once and the start goes on to
+// its end: --print-state prints the state and the program ends.
+TEST_F(VELTMasterStartTest, ADefaultReportThatIsAFolderDoesNotStopTheStart) {
+  const std::string program = CopyProgram(true);
+  const fs::path report = fs::path(program).parent_path() / "default_reports" / "simple_report.rct";
+  fs::create_directories(report);
+  const std::string output = Start(program, "2:5.4.4");
+  const std::string said = "message: Velt Studio 3: cannot open the report file " +
+                           report.string() + ": is a folder, not a file\n";
+  EXPECT_EQ(output, "message: " + Utf8(Strings.Error(7)) + ": " + Utf8(Strings.Error(6)) + "\n" +
+                        said + "state: " + Utf8(Strings.Caption(46) + Strings.Caption(47)) + "\n");
+  EXPECT_TRUE(fs::is_directory(report));
+}
+
 }  // namespace
 }  // namespace velt
