@@ -14,6 +14,7 @@ packages=(
   xvfb xauth poppler-utils
   umockdev libumockdev-dev libglib2.0-dev
   fonts-dejavu-core
+  locales
 )
 
 missing=()
@@ -23,7 +24,14 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ "${#missing[@]}" -eq 0 ]; then
+# The tests that exchange files between a Russian and the C locale run
+# under ru_RU.UTF-8 (they are skipped without it).
+need_locale=0
+if ! grep -qix 'ru_RU\.utf-\?8' <<<"$(locale -a 2>/dev/null || true)"; then
+  need_locale=1
+fi
+
+if [ "${#missing[@]}" -eq 0 ] && [ "$need_locale" -eq 0 ]; then
   exit 0
 fi
 
@@ -36,6 +44,16 @@ else
   exit 1
 fi
 
-echo "setup: installing ${missing[*]}" >&2
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "setup: installing ${missing[*]}" >&2
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+if [ "$need_locale" -eq 1 ]; then
+  echo "setup: generating the locale ru_RU.UTF-8" >&2
+  if ! grep -q '^ru_RU\.UTF-8 UTF-8' /etc/locale.gen; then
+    echo 'ru_RU.UTF-8 UTF-8' | "${as_root[@]}" tee -a /etc/locale.gen >/dev/null
+  fi
+  "${as_root[@]}" locale-gen
+fi

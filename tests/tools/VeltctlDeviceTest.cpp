@@ -4,7 +4,11 @@
 // download done in process), and their failures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <clocale>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,6 +57,34 @@ std::string RecordsAsSaved(const std::string& profile, const fs::path& path) {
   return ReadFile(path);
 }
 
+// LC_ALL for the programs this test starts; the previous value comes back.
+class TLocaleForChildren {
+ public:
+  explicit TLocaleForChildren(const char* name) {
+    if (const char* old = std::getenv("LC_ALL")) {
+      Before = old;
+    }
+    ::setenv("LC_ALL", name, 1);
+  }
+  ~TLocaleForChildren() {
+    if (Before) {
+      ::setenv("LC_ALL", Before->c_str(), 1);
+    } else {
+      ::unsetenv("LC_ALL");
+    }
+  }
+  TLocaleForChildren(const TLocaleForChildren&) = delete;
+  TLocaleForChildren& operator=(const TLocaleForChildren&) = delete;
+
+ private:
+  std::optional<std::string> Before;
+};
+
+std::string WithPoints(std::string text) {
+  std::replace(text.begin(), text.end(), ',', '.');
+  return text;
+}
+
 TEST_F(VeltctlDeviceTest, InfoNamesTheFirmwareAndItsConfigurationClass) {
   struct TCase {
     const char* Profile;
@@ -90,6 +122,7 @@ TEST_F(VeltctlDeviceTest, WithoutAnInstrumentEveryDeviceCommandFails) {
 }
 
 TEST_F(VeltctlDeviceTest, RecordsPullSavesWhatTheProgramDownloads) {
+  const TLocaleForChildren point("C");  // the in-process save writes "."
   for (const char* profile : {"1:3.26", "2:5.4.4"}) {
     SCOPED_TRACE(profile);
     const fs::path pulled = Folder / "pulled.dtf";
@@ -114,6 +147,47 @@ TEST_F(VeltctlDeviceTest, ConfigsPullSavesTheHundredSlots) {
   EXPECT_EQ(loaded.Count, 100);
   EXPECT_EQ(ConfigClassName(*loaded.Configurations[0]), "T5_00ConfigCell");
   EXPECT_TRUE(Contains(run.Out, "100 configurations"));
+}
+
+// Pulled under a Russian locale, the files carry "," as the program's
+// would there, and nothing else differs; either file opens in veltctl under
+// either locale with the same values.
+TEST_F(VeltctlDeviceTest, PullsWriteTheUsersDecimalSeparatorAndOpenUnderEitherLocale) {
+  const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+  const bool russian = std::setlocale(LC_NUMERIC, "ru_RU.UTF-8") != nullptr;
+  std::setlocale(LC_NUMERIC, before.c_str());
+  if (!russian) {
+    GTEST_SKIP() << "the locale ru_RU.UTF-8 is not installed (tools/setup.sh generates it)";
+  }
+  const char* const locales[] = {"C", "ru_RU.UTF-8"};
+  for (const char* kind : {"configs", "records"}) {
+    SCOPED_TRACE(kind);
+    std::vector<fs::path> files;
+    for (const char* locale : locales) {
+      const TLocaleForChildren scoped(locale);
+      files.push_back(Folder / (std::string(locale) + (kind[0] == 'c' ? ".ctf" : ".dtf")));
+      const TRun run = Run({"--simulate", "1:5.0.1", kind, "pull", files.back().string()});
+      ASSERT_EQ(run.Status, 0) << run.Err;
+    }
+    const std::string point = ReadFile(files[0]);
+    const std::string comma = ReadFile(files[1]);
+    // The simulated instrument's files hold no other "." or ",".
+    EXPECT_NE(comma, point);
+    EXPECT_FALSE(Contains(comma, "."));
+    EXPECT_FALSE(Contains(point, ","));
+    EXPECT_EQ(WithPoints(comma), point);
+    const TRun expected = Run({"dump", "--compact", files[0].string()});
+    ASSERT_EQ(expected.Status, 0) << expected.Err;
+    for (const char* locale : locales) {
+      const TLocaleForChildren scoped(locale);
+      for (const fs::path& file : files) {
+        SCOPED_TRACE(std::string(locale) + " opening " + file.filename().string());
+        const TRun run = Run({"dump", "--compact", file.string()});
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        EXPECT_EQ(run.Out, expected.Out);
+      }
+    }
+  }
 }
 
 TEST_F(VeltctlDeviceTest, AFailedPullLeavesTheExistingFileAlone) {

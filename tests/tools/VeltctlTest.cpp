@@ -1,6 +1,8 @@
 // veltctl run as a program on record and configuration files written by the
 // program's own writers: the check summary, the JSON dump read back, the
 // A-scan text, help, and the failures with their exit statuses.
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -143,10 +145,11 @@ class VeltctlConfigurationTest : public VeltctlTest,
  protected:
   // Two configurations of the case's class with values in every kind of
   // field, the later layouts' own fields included.
-  fs::path WriteConfigurationFile() {
+  fs::path WriteConfigurationFile(TNumberFormat format = {},
+                                  const std::string& name = "setups.ctf") {
     const TVersionCase& v = GetParam();
     TUSBConfigsBlock block;
-    block.Build(2, v.Major, v.Minor, v.Local, 1);
+    block.Build(2, v.Major, v.Minor, v.Local, 1, format);
     for (std::size_t i = 0; i < block.Configurations.size(); ++i) {
       TBaseConfigCell& cell = *block.Configurations[i];
       cell.CONFIGURATION_NAME = "SETUP " + std::to_string(i);
@@ -182,7 +185,7 @@ class VeltctlConfigurationTest : public VeltctlTest,
         c->VCURSOR_2 = 200;
       }
     }
-    const fs::path path = Folder / "setups.ctf";
+    const fs::path path = Folder / name;
     const TFileResult saved = SaveConfigurationFile(block, path);
     EXPECT_TRUE(saved.Ok) << saved.Error;
     return path;
@@ -287,6 +290,38 @@ TEST_P(VeltctlConfigurationTest, DumpHoldsTheLoadedValuesOfEveryLayout) {
       EXPECT_EQ(c["VCURSOR 2"], 200);
     }
   }
+}
+
+// The same setups written with "," (as under a Russian locale) and with
+// ".": opened in a collection of either format, both save the same bytes,
+// so every value survives the other locale; veltctl dumps both alike.
+TEST_P(VeltctlConfigurationTest, FilesOfEitherDecimalSeparatorOpenUnderTheOther) {
+  const TNumberFormat comma{',', '\xA0'};
+  const TNumberFormat point{'.', ','};
+  const fs::path commaFile = WriteConfigurationFile(comma, "comma.ctf");
+  const fs::path pointFile = WriteConfigurationFile(point, "point.ctf");
+  const std::string commaText = ReadFile(commaFile);
+  const std::string pointText = ReadFile(pointFile);
+  // Reals in the text record come with the layouts from 3.17 on.
+  EXPECT_EQ(commaText != pointText, GetParam().Major > 3 || GetParam().Minor >= 17);
+  // Opened in a collection of the given format and saved again.
+  const auto reloaded = [this](const fs::path& from, TNumberFormat format) {
+    TUSBConfigsBlock opened;
+    const TFileResult loaded = LoadConfigurationFile(opened, from, format);
+    EXPECT_TRUE(loaded.Ok) << from.filename() << ": " << loaded.Error;
+    const fs::path again = Folder / "again.ctf";
+    EXPECT_TRUE(SaveConfigurationFile(opened, again).Ok);
+    return loaded.Ok ? ReadFile(again) : std::string("not opened");
+  };
+  for (const TNumberFormat format : {point, comma}) {
+    EXPECT_EQ(reloaded(commaFile, format), reloaded(pointFile, format))
+        << "opened with " << format.DecimalSeparator;
+  }
+  const TRun commaDump = Run({"dump", commaFile.string()});
+  const TRun pointDump = Run({"dump", pointFile.string()});
+  EXPECT_EQ(commaDump.Status, 0) << commaDump.Err;
+  EXPECT_EQ(pointDump.Status, 0) << pointDump.Err;
+  EXPECT_EQ(commaDump.Out, pointDump.Out);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllClasses, VeltctlConfigurationTest,
@@ -466,6 +501,11 @@ TEST_F(VeltctlTest, FailuresGoToStderrWithTheirExitStatus) {
   TUSBConfigsBlock setups;
   setups.Build(1, 3, 26, 0, 1);
   ASSERT_TRUE(SaveConfigurationFile(setups, Folder / "setups.ctf").Ok);
+  text.replace(text.find("FLAW #:\xA8\xE6"), 9, std::string("FLAW #:1\0x", 10));
+  WriteFile(Folder / "nul.dtf", text);
+  WriteFile(Folder / "one-line.dtf", std::string(3 << 20, 'A'));
+  WriteFile(Folder / "trailing.dtf", ReadFile(records) + "FLAW #:9\r\n");
+  ASSERT_EQ(::mkfifo((Folder / "fifo.dtf").c_str(), 0600), 0);
 
   struct TCase {
     std::vector<std::string> Arguments;
@@ -480,6 +520,10 @@ TEST_F(VeltctlTest, FailuresGoToStderrWithTheirExitStatus) {
       {{"dump", (Folder / "truncated.dtf").string()}, 1, "not a valid integer"},
       {{"check", (Folder / "bad-number.dtf").string()}, 1, "\"1x1\" is not a valid integer"},
       {{"dump", (Folder / "cyrillic-number.dtf").string()}, 1, "\"Ёж\" is not a valid integer"},
+      {{"check", (Folder / "nul.dtf").string()}, 1, "\"1\\x00x\" is not a valid integer value"},
+      {{"check", (Folder / "one-line.dtf").string()}, 1, "Line 1 is too long"},
+      {{"check", (Folder / "trailing.dtf").string()}, 1, "\"FLAW #:9\" follows the last entry"},
+      {{"dump", (Folder / "fifo.dtf").string()}, 1, "is not a regular file"},
       {{"ascan", r, "4"}, 2, "record 4 does not exist"},
       {{"ascan", r, "0"}, 2, "whole number from 1 on"},
       {{"ascan", r, "two"}, 2, "whole number from 1 on, not 'two'"},

@@ -125,6 +125,9 @@ int RunRecordsPull(const TCommandLine& line, std::ostream& out, std::ostream& er
     return status;
   }
   velt::TFlawDataBlock records;
+  // Reals are written with the user's decimal separator, as the program
+  // writes them.
+  records.NumberFormat = UserNumberFormat();
   velt::TBatchReport report;
   if (!session.Connection.DownloadAllRecords(records, &report)) {
     return session.Fail(velt::DownloadFailureMessage(report, velt::kRecordsDownloadFailedText));
@@ -152,6 +155,7 @@ int RunConfigsPull(const TCommandLine& line, std::ostream& out, std::ostream& er
     return status;
   }
   velt::TUSBConfigsBlock configs;
+  configs.NumberFormat = UserNumberFormat();
   velt::TBatchReport report;
   if (!session.Connection.DownloadAllConfigurations(configs, &report)) {
     return session.Fail(velt::DownloadFailureMessage(report, velt::kConfigsDownloadFailedText));

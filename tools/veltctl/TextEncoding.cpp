@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <clocale>
 #include <stdexcept>
 
 namespace veltctl {
@@ -100,6 +101,37 @@ std::string TerminalText(const std::string& message) {
 std::string Utf8FromWindows1251(const std::string& text) {
   static TConverter converter;
   return converter.Convert(text);
+}
+
+namespace {
+
+// One printable ASCII character that is not part of a number's digits or
+// sign, or the fallback.
+char SeparatorOf(const char* text, char fallback) {
+  if (text == nullptr || text[0] == '\0' || text[1] != '\0') {
+    return fallback;
+  }
+  const char c = text[0];
+  const bool usable = c > ' ' && c < 0x7F && !(c >= '0' && c <= '9') && c != '+' && c != '-';
+  return usable ? c : fallback;
+}
+
+}  // namespace
+
+velt::TNumberFormat UserNumberFormat() {
+  velt::TNumberFormat format;
+  const char* current = std::setlocale(LC_NUMERIC, nullptr);
+  const std::string before = current != nullptr ? current : "C";
+  if (std::setlocale(LC_NUMERIC, "") != nullptr) {
+    const std::lconv* numbers = std::localeconv();
+    format.DecimalSeparator = SeparatorOf(numbers->decimal_point, '.');
+    format.ThousandSeparator = SeparatorOf(numbers->thousands_sep, ' ');
+  }
+  std::setlocale(LC_NUMERIC, before.c_str());
+  if (format.ThousandSeparator == format.DecimalSeparator) {
+    format.ThousandSeparator = format.DecimalSeparator == ',' ? ' ' : ',';
+  }
+  return format;
 }
 
 }  // namespace veltctl

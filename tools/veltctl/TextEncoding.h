@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include <config/BaseConfigObjectsUnit.h>
+
 namespace veltctl {
 
 // Bytes that Windows-1251 leaves undefined become U+FFFD.
@@ -14,5 +16,12 @@ std::string Utf8FromWindows1251(const std::string& text);
 // UTF-8 stays as it is, anything else is taken as Windows-1251; Cyrillic in
 // Windows-1251 is practically never valid UTF-8.
 std::string TerminalText(const std::string& message);
+
+// The number format of the user's locale (LC_ALL, LC_NUMERIC, LANG), as
+// Velt Studio takes it from its default locale: files veltctl writes carry
+// the user's decimal separator, as the program's own do. A separator that
+// is not one printable ASCII character (a multi-byte one, say) gives way to
+// "." and ","; the process's own numeric locale stays "C".
+velt::TNumberFormat UserNumberFormat();
 
 }  // namespace veltctl
