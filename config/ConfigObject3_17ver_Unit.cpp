@@ -491,13 +491,9 @@ std::string T3_17ConfigCell::TextReal(double value) const {
 }
 
 double T3_17ConfigCell::ReadTextReal(TTextReader& in) const {
-  const std::string text = in.Value();
-  double value = 0;
-  if (!ParseTypedReal(text, value)) {
-    throw EConvertError("Line " + std::to_string(in.LineNumber()) + ": \"" + text.substr(0, 60) +
-                        "\" is not a valid floating point value");
-  }
-  return value;
+  // Whatever the locale the file was written in: "." and "," both read as
+  // the decimal separator, so files travel between inspectors' computers.
+  return in.Real();
 }
 
 void T3_17ConfigCell::WriteText317Body(TTextWriter& out) {

@@ -69,12 +69,12 @@ long long T4_03ConfigCell::ReadIntegerOr(TTextReader& in, long long fallback, lo
                                          long long max) {
   const std::string text = in.Value();
   long long value = 0;
-  if (!ParseDecimalInteger(text, value)) {
+  if (!ParseFileInteger(text, value)) {
     return fallback;
   }
   if (value < min || value > max) {
-    throw EConvertError("Line " + std::to_string(in.LineNumber()) + ": \"" + text +
-                        "\" is not in the range " + std::to_string(min) + ".." +
+    throw EConvertError("Line " + std::to_string(in.LineNumber()) + ": " + QuotedLine(text) +
+                        " is not in the range " + std::to_string(min) + ".." +
                         std::to_string(max));
   }
   return value;

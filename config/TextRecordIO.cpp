@@ -13,32 +13,12 @@
 namespace velt {
 namespace {
 
-// How much of an offending line an error message quotes.
-constexpr std::size_t kQuotedLength = 60;
-
-std::string Quoted(std::string_view text) {
-  if (text.size() <= kQuotedLength) {
-    return "\"" + std::string(text) + "\"";
-  }
-  return "\"" + std::string(text.substr(0, kQuotedLength)) + "...\"";
-}
-
-// A record file has some 21 million short lines, so the reader and the
-// writer work on the stream's buffer directly: std::getline and operator<<
-// cost more per line (a sentry, a string, several calls) than the line's
-// few bytes do.
-//
-// The get area of any stream buffer, through the protected members every
-// buffer has: a line is found by scanning the buffered bytes, and exactly
-// its characters and line end are consumed, as std::getline would.
-struct TGetArea : std::streambuf {
-  static char* Next(std::streambuf& buffer) { return (buffer.*&TGetArea::gptr)(); }
-  static char* End(std::streambuf& buffer) { return (buffer.*&TGetArea::egptr)(); }
-  static void Advance(std::streambuf& buffer, int n) { (buffer.*&TGetArea::gbump)(n); }
-};
-
-// The put area likewise: a short line is copied into the buffer directly,
-// and only a full buffer goes through sputn.
+// A record file has some 21 million short lines, so the writer works on the
+// stream's buffer directly: operator<< costs more per line (a sentry,
+// several calls) than the line's few bytes do. The put area of any stream
+// buffer, through the protected members every buffer has: a short line is
+// copied into the buffer directly, and only a full buffer goes through
+// sputn.
 struct TPutArea : std::streambuf {
   static char* Next(std::streambuf& buffer) { return (buffer.*&TPutArea::pptr)(); }
   static char* End(std::streambuf& buffer) { return (buffer.*&TPutArea::epptr)(); }
@@ -117,6 +97,16 @@ bool ParseDecimal(std::string_view text, long long& value) {
   return true;
 }
 
+
+// Digits as our writers write them: at least one, no leading zero unless
+// the digits are "0" alone.
+bool PlainDigits(std::string_view digits) {
+  if (digits.empty() || (digits.size() > 1 && digits.front() == '0')) {
+    return false;
+  }
+  return std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 }  // namespace
 
 // ---- Writer --------------------------------------------------------------
@@ -172,77 +162,22 @@ void TTextWriter::Check() const {
 
 // ---- Reader --------------------------------------------------------------
 
-bool TTextReader::ReadLine(std::string& text) {
-  using Traits = std::istream::traits_type;
-  text.clear();
-  std::streambuf* buffer = In.rdbuf();
-  if (!In.good() || buffer == nullptr) {
-    In.setstate(std::ios::failbit);
-    return false;
-  }
-  bool taken = false;  // any character or the line end consumed
-  for (;;) {
-    char* next = TGetArea::Next(*buffer);
-    char* end = TGetArea::End(*buffer);
-    if (next == end) {
-      const Traits::int_type c = buffer->sgetc();  // refills the get area
-      if (Traits::eq_int_type(c, Traits::eof())) {
-        In.setstate(taken ? std::ios::eofbit : std::ios::eofbit | std::ios::failbit);
-        return taken;
-      }
-      next = TGetArea::Next(*buffer);
-      end = TGetArea::End(*buffer);
-      if (next == end) {
-        // A buffer without a get area: one character at a time.
-        buffer->sbumpc();
-        if (Traits::to_char_type(c) == '\n') {
-          return true;
-        }
-        text.push_back(Traits::to_char_type(c));
-        taken = true;
-        continue;
-      }
-    }
-    const auto available =
-        static_cast<std::size_t>(std::min<std::ptrdiff_t>(end - next, INT_MAX - 1));
-    const auto* lineEnd = static_cast<const char*>(std::memchr(next, '\n', available));
-    const std::size_t length =
-        lineEnd != nullptr ? static_cast<std::size_t>(lineEnd - next) : available;
-    text.append(next, length);
-    TGetArea::Advance(*buffer, static_cast<int>(lineEnd != nullptr ? length + 1 : length));
-    taken = true;
-    if (lineEnd != nullptr) {
-      return true;
-    }
-  }
+void TTextReader::TooLong(std::string_view start) const {
+  throw EConvertError("Line " + std::to_string(Lines) + " is too long: a line of this file holds at most " +
+                      std::to_string(Reader.MaxBytes()) + " bytes (it begins " + QuotedLine(start) + ")");
 }
 
 std::string_view TTextReader::NextLine() {
   ++Lines;
   std::string_view line;
-  std::streambuf* buffer = In.rdbuf();
-  if (In.good() && buffer != nullptr) {
-    // Lines are short: a plain scan finds the line end sooner than memchr.
-    char* const next = TGetArea::Next(*buffer);
-    const std::ptrdiff_t inBuffer =
-        std::min<std::ptrdiff_t>(TGetArea::End(*buffer) - next, INT_MAX - 1);
-    const char* const end = inBuffer > 0 ? next + inBuffer : next;
-    const char* p = next;
-    while (p != end && *p != '\n') {
-      ++p;
-    }
-    if (p != end) {
-      // The bytes stay in the buffer until its next refill.
-      line = std::string_view(next, static_cast<std::size_t>(p - next));
-      TGetArea::Advance(*buffer, static_cast<int>(p - next + 1));
-    } else if (ReadLine(Current)) {
-      line = Current;
-    }
-  } else {
-    In.setstate(std::ios::failbit);
-  }
-  if (!line.empty() && line.back() == '\r') {
-    line.remove_suffix(1);
+  switch (Reader.Next(line)) {
+    case TLineRead::Line:
+      break;
+    case TLineRead::End:
+      Exhausted = true;
+      break;
+    case TLineRead::TooLong:
+      TooLong(line);
   }
   return line;
 }
@@ -260,11 +195,9 @@ bool TTextReader::AtEnd() {
 
 std::string_view TTextReader::NextValue() {
   std::string_view text = NextLine();
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == ':') {
-      text.remove_prefix(i + 1);
-      break;
-    }
+  const std::size_t colon = text.find(':');
+  if (colon != std::string_view::npos) {
+    text.remove_prefix(colon + 1);
   }
   return text;
 }
@@ -276,12 +209,12 @@ std::string TTextReader::Value() {
 long long TTextReader::Integer(long long min, long long max) {
   const std::string_view text = NextValue();
   long long value = 0;
-  if (!ParseDecimal(text, value)) {
-    throw EConvertError("Line " + std::to_string(Lines) + ": " + Quoted(text) +
+  if (!ParseFileInteger(text, value)) {
+    throw EConvertError("Line " + std::to_string(Lines) + ": " + QuotedLine(text) +
                         " is not a valid integer value");
   }
   if (value < min || value > max) {
-    throw EConvertError("Line " + std::to_string(Lines) + ": " + Quoted(text) +
+    throw EConvertError("Line " + std::to_string(Lines) + ": " + QuotedLine(text) +
                         " is not in the range " + std::to_string(min) + ".." + std::to_string(max));
   }
   return value;
@@ -289,16 +222,116 @@ long long TTextReader::Integer(long long min, long long max) {
 
 double TTextReader::Scaled(long long fallback) {
   long long value = 0;
-  if (!ParseDecimal(NextValue(), value)) {
+  if (!ParseFileInteger(NextValue(), value)) {
     value = fallback;
   }
   return static_cast<double>(value) / 100.0;
+}
+
+double TTextReader::Real() {
+  const std::string_view text = NextValue();
+  double value = 0;
+  if (!ParseFileReal(text, value)) {
+    throw EConvertError("Line " + std::to_string(Lines) + ": " + QuotedLine(text) +
+                        " is not a valid floating point value");
+  }
+  return value;
+}
+
+void TTextReader::ExpectEnd() {
+  if (Exhausted) {
+    return;  // the caller tells a file that ran out before its last entry
+  }
+  if (Lines > 0 && !Reader.LastLineEnded()) {
+    throw EConvertError("Line " + std::to_string(Lines) +
+                        " has no line end: the file was cut short inside it");
+  }
+  for (;;) {
+    ++Lines;
+    std::string_view line;
+    switch (Reader.Next(line)) {
+      case TLineRead::End:
+        return;
+      case TLineRead::TooLong:
+        TooLong(line);
+      case TLineRead::Line:
+        if (!IsBlankLine(line)) {
+          throw EConvertError("Line " + std::to_string(Lines) + ": " + QuotedLine(line) +
+                              " follows the last entry the file's header counts");
+        }
+        break;
+    }
+  }
 }
 
 // ---- Numbers -------------------------------------------------------------
 
 bool ParseDecimalInteger(const std::string& text, long long& value) {
   return ParseDecimal(text, value);
+}
+
+bool ParseFileInteger(std::string_view text, long long& value) {
+  const std::string_view digits = !text.empty() && text.front() == '-' ? text.substr(1) : text;
+  if (!PlainDigits(digits) || (digits.size() < text.size() && digits == "0")) {
+    return false;  // "+7", "07", " 7", "-0"
+  }
+  return ParseDecimal(text, value);
+}
+
+bool ParseFileReal(std::string_view text, double& value) {
+  // The number in the C form std::from_chars reads: "-", digits, ".",
+  // digits, "e", sign, digits.
+  std::string number;
+  std::size_t i = 0;
+  if (i < text.size() && text[i] == '-') {
+    number += '-';
+    ++i;
+  }
+  const auto digitsFrom = [&text](std::size_t from) {
+    std::size_t to = from;
+    while (to < text.size() && text[to] >= '0' && text[to] <= '9') {
+      ++to;
+    }
+    return to;
+  };
+  std::size_t to = digitsFrom(i);
+  if (!PlainDigits(text.substr(i, to - i))) {
+    return false;
+  }
+  number.append(text.substr(i, to - i));
+  i = to;
+  if (i < text.size() && (text[i] == '.' || text[i] == ',')) {
+    to = digitsFrom(++i);
+    if (to == i) {
+      return false;
+    }
+    number += '.';
+    number.append(text.substr(i, to - i));
+    i = to;
+  }
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    number += 'e';
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+      number += text[i++];
+    }
+    to = digitsFrom(i);
+    if (to == i) {
+      return false;
+    }
+    number.append(text.substr(i, to - i));
+    i = to;
+  }
+  if (i != text.size()) {
+    return false;
+  }
+  double parsed = 0;
+  const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), parsed);
+  if (ec != std::errc() || end != number.data() + number.size()) {
+    return false;
+  }
+  value = parsed;
+  return true;
 }
 
 }  // namespace velt

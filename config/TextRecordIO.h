@@ -1,7 +1,7 @@
 // The line reader and writer of our text records (configuration files,
 // record files, the cell's own text record): Windows-1251 bytes, CR LF
 // written, LF or CR LF read, "KEY:value" lines read by position with the
-// first-colon rule, decimal numbers with range checks.
+// first-colon rule, decimal numbers with range checks, every line bounded.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,8 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include <strings/TextLines.h>
 
 namespace velt {
 
@@ -41,21 +43,35 @@ class TTextWriter {
   std::ostream& Out;
 };
 
+// The longest line a record or configuration file can hold. Our writers'
+// lines are numbers and keys of a few dozen bytes, save the comments: a
+// comment line is one line of the data tab's comment memo (70 characters),
+// or of the setup tab's, which shows 13 wrapped lines. 64 KiB leaves ample
+// room for any of them, hand-edited ones included, while a damaged file
+// without line breaks is refused after that many bytes instead of being
+// held whole.
+inline constexpr std::size_t kTextRecordLineBytes = 64 * 1024;
+
 class TTextReader {
  public:
-  explicit TTextReader(std::istream& in) : In(in) {}
+  explicit TTextReader(std::istream& in, std::size_t maxLineBytes = kTextRecordLineBytes)
+      : Reader(in, maxLineBytes), In(in) {}
 
   // The next line without its line end; an empty text once the lines have
-  // run out. Line() counts lines so errors can say where they happened.
+  // run out. Line() counts lines so errors can say where they happened. A
+  // line longer than the reader's limit raises EConvertError.
   std::string Line();
   bool AtEnd();
   unsigned LineNumber() const { return Lines; }
+  // Whether a line was asked for after the last one.
+  bool RanOut() const { return Exhausted; }
 
   // The next line's value: everything after its first colon (the whole line
   // when it has none).
   std::string Value();
-  // The next line's value as a decimal integer in min..max; EConvertError
-  // otherwise (an empty value included), naming the line and its text.
+  // The next line's value as a decimal integer in min..max, written as our
+  // writers write it (ParseFileInteger); EConvertError otherwise (an empty
+  // value included), naming the line and its text.
   long long Integer(long long min, long long max);
   std::uint8_t Byte() { return static_cast<std::uint8_t>(Integer(0, 255)); }
   std::uint16_t Word() { return static_cast<std::uint16_t>(Integer(0, 65535)); }
@@ -63,29 +79,47 @@ class TTextReader {
     return static_cast<std::int32_t>(Integer(INT32_MIN, INT32_MAX));
   }
   // The next line's value as an integer / 100; `fallback` (already scaled
-  // up: 100 means 1.0) when the text is not an integer. Never fails.
+  // up: 100 means 1.0) when the text is not an integer. Never fails on the
+  // text.
   double Scaled(long long fallback);
+  // The next line's value as a real (ParseFileReal); EConvertError otherwise.
+  double Real();
+
+  // After the last entry: what is left of the file must be blank lines, and
+  // the last line must have its line end (our writers end every line, so a
+  // last line without one is a file cut inside it). EConvertError otherwise.
+  void ExpectEnd();
 
  private:
-  // The next line without its line end, counted; a view into the stream's
-  // buffer (or into Current when the line crosses the buffer's end), valid
-  // until the next read. Empty once the lines have run out.
+  // The next line without its line end, counted; a view valid until the
+  // next read. Empty once the lines have run out.
   std::string_view NextLine();
   // The same, cut after the first colon.
   std::string_view NextValue();
-  // The next line, line end not included, into `text`, through the stream
-  // buffer's refills; false, with the stream's fail and end flags set as
-  // std::getline sets them, when no line is left.
-  bool ReadLine(std::string& text);
+  [[noreturn]] void TooLong(std::string_view start) const;
 
+  TLineReader Reader;
   std::istream& In;
   unsigned Lines = 0;
-  std::string Current;  // a line that crossed the buffer's end, its storage reused
+  bool Exhausted = false;
 };
 
 // Parses a whole text as a decimal integer with an optional sign ("+" or
 // "-") and at least one digit; false when anything else is in it, blanks
-// around the number included, or when it does not fit a long long.
+// around the number included, or when it does not fit a long long. For
+// numbers people type (veltctl's arguments).
 bool ParseDecimalInteger(const std::string& text, long long& value);
+
+// A number of a file, exactly as our writers write it: an optional "-",
+// then digits without a leading zero ("0" itself excepted, "-0" refused).
+// No "+", no blanks, no grouping; false when it does not fit a long long.
+bool ParseFileInteger(std::string_view text, long long& value);
+
+// A real of a file as our writers write it, in whichever locale: an
+// optional "-", digits without a leading zero, optionally a decimal
+// separator - "." or "," alike, neither is ever a thousands separator -
+// and digits, optionally "e" or "E", a sign and digits. No "+" in front,
+// no blanks, one separator at most; false for a value beyond a double.
+bool ParseFileReal(std::string_view text, double& value);
 
 }  // namespace velt

@@ -97,14 +97,8 @@ bool ReadHeader(TTextReader& in, bool configurationFile, THeader& header, std::s
   return true;
 }
 
-bool FitsInFile(const fs::path& path, std::uint64_t quantity, std::uint64_t minimumLines,
+bool FitsInFile(std::uint64_t size, std::uint64_t quantity, std::uint64_t minimumLines,
                 std::string& error) {
-  std::error_code ec;
-  const std::uint64_t size = fs::file_size(path, ec);
-  if (ec) {
-    error = ec.message();
-    return false;
-  }
   if (quantity * minimumLines * kMinimumLineBytes > size) {
     error = "the file claims " + std::to_string(quantity) + " entries but is too short to hold them";
     return false;
@@ -115,18 +109,16 @@ bool FitsInFile(const fs::path& path, std::uint64_t quantity, std::uint64_t mini
 // False when the reader asked for lines the file does not have: lines
 // read with a fallback (the magnifier position, the freeze flag) would
 // otherwise let a file cut short pass as complete.
-bool EndedInTime(const std::istream& file, std::string& error) {
-  if (file.fail()) {
+bool EndedInTime(const TTextReader& in, std::string& error) {
+  if (in.RanOut()) {
     error = "the file ends before its last entry is complete";
     return false;
   }
   return true;
 }
 
-bool NeedsRebuild(const THeader& h, std::uint16_t count, std::uint8_t device, std::uint8_t major,
-                  std::uint8_t minor, std::uint8_t local) {
-  return h.DeviceType != device || h.Quantity != count || h.Major > major || h.Minor > minor ||
-         h.Local != local;
+TFileResult CannotOpen(const fs::path& path, const std::string& reason) {
+  return Failure("cannot open " + path.string() + ": " + reason);
 }
 
 }  // namespace
@@ -163,37 +155,31 @@ TFileResult SaveConfigurationFile(const TUSBConfigsBlock& collection, const fs::
 
 TFileResult OpenRecordFile(TFlawDataBlock& collection, const fs::path& path,
                            std::optional<TNumberFormat> wanted) {
-  const TNumberFormat format = wanted.value_or(collection.NumberFormat);
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    return Failure("cannot open " + path.string());
+  TInputFile file;
+  if (std::string reason; !file.Open(path, reason)) {
+    return CannotOpen(path, reason);
   }
+  return OpenRecordFile(collection, file, path, wanted);
+}
+
+TFileResult OpenRecordFile(TFlawDataBlock& collection, TInputFile& file, const fs::path& path,
+                           std::optional<TNumberFormat> wanted) {
+  const TNumberFormat format = wanted.value_or(collection.NumberFormat);
   try {
-    TTextReader in(file);
+    TTextReader in(file.Stream());
     THeader h;
     std::string error;
     if (!ReadHeader(in, false, h, error) ||
-        !FitsInFile(path, h.Quantity, kMinimumFlawRecordLines, error)) {
+        !FitsInFile(file.Size(), h.Quantity, kMinimumFlawRecordLines, error)) {
       return Failure(error);
     }
-    // The rebuild-or-reuse rule decides the versions and the classes of the
-    // result; either way the records are read into a collection built
-    // aside, and the user's collection changes only when all went well.
+    // The file is self-contained: its records are read into cells of the
+    // classes its own versions select, whatever the collection held before
+    // (cells of another firmware would misread it). They are read into a
+    // collection built aside, and the user's collection changes only when
+    // all went well.
     TFlawDataBlock aside;
-    const bool rebuild = NeedsRebuild(h, collection.Count, collection.DeviceType,
-                                      collection.MajorVersion, collection.MinorVersion,
-                                      collection.ConfigLocalVersion);
-    if (rebuild) {
-      aside.Build(h.Quantity, h.Major, h.Minor, h.Local, h.DeviceType, format);
-    } else {
-      aside.Build(collection.Count, collection.MajorVersion, collection.MinorVersion,
-                  collection.ConfigLocalVersion, collection.DeviceType, format);
-      for (std::size_t i = 0; i < aside.Records.size(); ++i) {
-        if (aside.Records[i]->Configuration() && collection.Records[i]->Configuration()) {
-          aside.Records[i]->Configuration()->Assign(collection.Records[i]->Configuration());
-        }
-      }
-    }
+    aside.Build(h.Quantity, h.Major, h.Minor, h.Local, h.DeviceType, format);
     for (std::size_t i = 0; i < aside.Records.size(); ++i) {
       TDataCell& record = *aside.Records[i];
       if (record.Configuration() == nullptr) {
@@ -209,9 +195,10 @@ TFileResult OpenRecordFile(TFlawDataBlock& collection, const fs::path& path,
       }
       record.DeviceIndex = aside.DeviceType;
     }
-    if (!EndedInTime(file, error)) {
+    if (!EndedInTime(in, error)) {
       return Failure(error);
     }
+    in.ExpectEnd();
     aside.NaturalOrder();
     aside.CurrentRecord = aside.Records[aside.DisplayOrder[0]].get();
     aside.FileName = path.string();
@@ -224,41 +211,34 @@ TFileResult OpenRecordFile(TFlawDataBlock& collection, const fs::path& path,
   } catch (const std::bad_alloc&) {
     return Failure("not enough memory to open the file");
   } catch (const std::exception& e) {
-    // A read error of the stream itself (a folder, a device that fails).
+    // A read error of the file itself (a disk or a network share failing).
     return Failure("cannot read " + path.string() + ": " + e.what());
   }
 }
 
 TFileResult LoadConfigurationFile(TUSBConfigsBlock& collection, const fs::path& path,
                                   std::optional<TNumberFormat> wanted) {
-  const TNumberFormat format = wanted.value_or(collection.NumberFormat);
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    return Failure("cannot open " + path.string());
+  TInputFile file;
+  if (std::string reason; !file.Open(path, reason)) {
+    return CannotOpen(path, reason);
   }
+  return LoadConfigurationFile(collection, file, path, wanted);
+}
+
+TFileResult LoadConfigurationFile(TUSBConfigsBlock& collection, TInputFile& file,
+                                  const fs::path& path, std::optional<TNumberFormat> wanted) {
+  const TNumberFormat format = wanted.value_or(collection.NumberFormat);
   try {
-    TTextReader in(file);
+    TTextReader in(file.Stream());
     THeader h;
     std::string error;
     if (!ReadHeader(in, true, h, error) ||
-        !FitsInFile(path, h.Quantity, kMinimumConfigurationLines, error)) {
+        !FitsInFile(file.Size(), h.Quantity, kMinimumConfigurationLines, error)) {
       return Failure(error);
     }
+    // As for the record file: cells of the file's own classes, built aside.
     TUSBConfigsBlock aside;
-    const bool rebuild = NeedsRebuild(h, collection.Count, collection.DeviceType,
-                                      collection.MajorVersion, collection.MinorVersion,
-                                      collection.ConfigLocalVersion);
-    if (rebuild) {
-      aside.Build(h.Quantity, h.Major, h.Minor, h.Local, h.DeviceType, format);
-    } else {
-      aside.Build(collection.Count, collection.MajorVersion, collection.MinorVersion,
-                  collection.ConfigLocalVersion, collection.DeviceType, format);
-      for (std::size_t i = 0; i < aside.Configurations.size(); ++i) {
-        if (aside.Configurations[i] && collection.Configurations[i]) {
-          aside.Configurations[i]->Assign(collection.Configurations[i].get());
-        }
-      }
-    }
+    aside.Build(h.Quantity, h.Major, h.Minor, h.Local, h.DeviceType, format);
     for (std::size_t i = 0; i < aside.Configurations.size(); ++i) {
       TBaseConfigCell* cell = aside.Configurations[i].get();
       if (cell == nullptr) {
@@ -272,9 +252,10 @@ TFileResult LoadConfigurationFile(TUSBConfigsBlock& collection, const fs::path& 
       aside.LoadedFlags[i] = true;
       aside.ChangedFlags[i] = false;
     }
-    if (!EndedInTime(file, error)) {
+    if (!EndedInTime(in, error)) {
       return Failure(error);
     }
+    in.ExpectEnd();
     aside.FileName = path.string();
     aside.Source = kSourceFile;
     // The drawing record is the user's; it keeps showing the first cell.
@@ -290,7 +271,7 @@ TFileResult LoadConfigurationFile(TUSBConfigsBlock& collection, const fs::path& 
   } catch (const std::bad_alloc&) {
     return Failure("not enough memory to open the file");
   } catch (const std::exception& e) {
-    // A read error of the stream itself (a folder, a device that fails).
+    // A read error of the file itself (a disk or a network share failing).
     return Failure("cannot read " + path.string() + ": " + e.what());
   }
 }

@@ -13,6 +13,7 @@
 #include <string>
 
 #include <records/RecordCollectionsUnit.h>
+#include <strings/TextLines.h>
 
 namespace velt {
 
@@ -26,11 +27,23 @@ TFileResult SaveRecordFile(const TFlawDataBlock& collection, const std::filesyst
 TFileResult SaveConfigurationFile(const TUSBConfigsBlock& collection,
                                   const std::filesystem::path& path);
 
-// The cells read are built in the given number format, or in the
-// collection's own.
+// The collection is built anew for the file's own device type and versions,
+// whatever it held before; a file that cannot be read leaves it as it was.
+// The file must be a regular file and end where its header says (blank
+// lines may follow). The cells read are built in the given number format,
+// or in the collection's own.
 TFileResult OpenRecordFile(TFlawDataBlock& collection, const std::filesystem::path& path,
                            std::optional<TNumberFormat> format = std::nullopt);
 TFileResult LoadConfigurationFile(TUSBConfigsBlock& collection, const std::filesystem::path& path,
+                                  std::optional<TNumberFormat> format = std::nullopt);
+
+// The same from a file already open and at its first byte; `path` names it
+// in the collection and in messages.
+TFileResult OpenRecordFile(TFlawDataBlock& collection, TInputFile& file,
+                           const std::filesystem::path& path,
+                           std::optional<TNumberFormat> format = std::nullopt);
+TFileResult LoadConfigurationFile(TUSBConfigsBlock& collection, TInputFile& file,
+                                  const std::filesystem::path& path,
                                   std::optional<TNumberFormat> format = std::nullopt);
 
 }  // namespace velt

@@ -14,6 +14,7 @@
 
 #include <ports/Errors.h>
 #include <strings/SafeSaveUnit.h>
+#include <strings/TextLines.h>
 
 namespace velt {
 
@@ -422,48 +423,16 @@ std::string ReportFileText(const TReportHeaderFields& fields) {
   return text;
 }
 
-// The lines of a file's text; the last line needs no line end.
-std::vector<std::string> FileLines(const std::string& text) {
-  std::vector<std::string> lines = SplitAtLineEnds(text);
-  if (lines.back().empty()) {
-    lines.pop_back();  // what follows the last line end is no line
-  }
-  return lines;
-}
+// The longest line a report file can hold: every field has a limit of at
+// most 70 characters, one byte each in the file's code page. 4 KiB is far
+// above that and keeps a damaged file from being held whole.
+constexpr std::size_t kReportLineBytes = 4096;
+// The conclusion memo holds at most this many lines.
+constexpr std::size_t kConclusionLines = 7;
 
-std::string SystemError(int error) {
-  return std::strerror(error);
-}
-
-[[noreturn]] void Fail(const std::string& what, const fs::path& path, int error) {
-  throw EInOutError("cannot " + what + " the report file " + path.string() + ": " +
-                    SystemError(error));
-}
-
-std::string ReadAll(const fs::path& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    Fail("open", path, errno);
-  }
-  std::string bytes;
-  char buffer[4096];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      const int error = errno;
-      ::close(fd);
-      Fail("read", path, error);
-    }
-    if (n == 0) {
-      break;
-    }
-    bytes.append(buffer, static_cast<std::size_t>(n));
-  }
-  ::close(fd);
-  return bytes;
+[[noreturn]] void FailAtLine(const fs::path& path, std::size_t line, const std::string& why) {
+  throw EInOutError("cannot read the report file " + path.string() + ": line " +
+                    std::to_string(line) + " " + why);
 }
 
 }  // namespace
@@ -482,19 +451,51 @@ void SaveReportFile(const TReportHeaderFields& fields, const fs::path& path) {
 }
 
 void LoadReportFile(TReportHeaderFields& fields, const fs::path& path) {
-  const std::vector<std::string> lines = FileLines(ReadAll(path));
-  // Line k is field k; a short file leaves the missing fields empty.
-  TReportHeaderFields read;
-  for (int k = 1; k <= kSingleLineFields; ++k) {
-    const auto index = static_cast<std::size_t>(k - 1);
-    read.Field(k) = index < lines.size() ? lines[index] : "";
+  TInputFile file;
+  if (std::string reason; !file.Open(path, reason)) {
+    throw EInOutError("cannot open the report file " + path.string() + ": " + reason);
   }
-  // The conclusion is line 36 and every line after it.
-  for (std::size_t i = kSingleLineFields; i < lines.size(); ++i) {
-    if (i > kSingleLineFields) {
-      read.Conclusion += kLineEnd;
+  // Line k is field k; a short file leaves the missing fields empty. The
+  // conclusion is line 36 and the lines after it, as many as its memo
+  // holds; blank lines may follow, anything else is not a report file.
+  TReportHeaderFields read;
+  std::vector<std::string> conclusion;
+  std::size_t number = 0;
+  const auto take = [&](std::string_view line) {
+    ++number;
+    if (number <= static_cast<std::size_t>(kSingleLineFields)) {
+      read.Field(static_cast<int>(number)) = std::string(line);
+    } else if (conclusion.size() < kConclusionLines) {
+      conclusion.emplace_back(line);
+    } else if (!IsBlankLine(line)) {
+      FailAtLine(path, number,
+                 QuotedLine(line) + " is one line more than the conclusion's " +
+                     std::to_string(kConclusionLines));
     }
-    read.Conclusion += lines[i];
+  };
+  TLineReader lines(file.Stream(), kReportLineBytes);
+  std::string_view line;
+  try {
+    for (TLineRead r = lines.Next(line); r != TLineRead::End; r = lines.Next(line)) {
+      if (r == TLineRead::TooLong) {
+        FailAtLine(path, number + 1,
+                   "is too long: a line of a report file holds at most " +
+                       std::to_string(kReportLineBytes) + " bytes");
+      }
+      // A lone CR ends a line too (files from old Macs).
+      for (std::size_t cr = line.find('\r'); cr != std::string_view::npos; cr = line.find('\r')) {
+        take(line.substr(0, cr));
+        line.remove_prefix(cr + 1);
+      }
+      take(line);
+    }
+  } catch (const EInOutError&) {
+    throw;
+  } catch (const std::exception& e) {
+    throw EInOutError("cannot read the report file " + path.string() + ": " + e.what());
+  }
+  for (std::size_t i = 0; i < conclusion.size(); ++i) {
+    read.Conclusion += (i > 0 ? kLineEnd : "") + conclusion[i];
   }
   fields = std::move(read);
 }

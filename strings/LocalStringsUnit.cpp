@@ -1,7 +1,6 @@
 #include <strings/LocalStringsUnit.h>
 
 #include <charconv>
-#include <fstream>
 #include <system_error>
 
 #include <ports/Errors.h>
@@ -33,20 +32,21 @@ constexpr TFileRules kRules[TLocalStrings::kFileCount] = {
      "Wrong txtvarvalues.str file version! Reinstall language file! Error #14!"},
 };
 
+// The longest line a string file can hold: its entries are captions,
+// messages and list values, the longest shipped one some 130 bytes. A file
+// with a longer line is damaged and is read no further.
+constexpr std::size_t kStringLineBytes = 4096;
+
 bool FileExists(const std::filesystem::path& path) {
   std::error_code ec;
   return std::filesystem::exists(path, ec);
 }
 
-// Opens a string file for reading; a directory or an unreadable file counts
-// as "cannot be opened".
-bool OpenForReading(const std::filesystem::path& path, std::ifstream& in) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
-    return false;
-  }
-  in.open(path, std::ios::binary);
-  return in.is_open();
+// Opens a string file for reading; a folder, a FIFO, a device or an
+// unreadable file counts as "cannot be opened", and nothing waits.
+bool OpenForReading(const std::filesystem::path& path, TInputFile& in) {
+  std::string ignored;
+  return in.Open(path, ignored);
 }
 
 // A decimal integer with an optional sign and nothing else around it.
@@ -89,19 +89,32 @@ bool TLocalStrings::LoadOne(TStringFile file, const std::filesystem::path& folde
   if (!FileExists(path)) {
     return false;
   }
-  std::ifstream in;
+  TInputFile in;
   if (!OpenForReading(path, in)) {
     Complain(kCannotOpen);
     return false;
   }
-  // Counted wide: a file long enough to wrap a 16-bit counter back to the
-  // required count must not pass for a good one.
+  // Counted wide, and no further than one line past the required count: a
+  // file long enough to wrap a 16-bit counter back to the required count
+  // must not pass for a good one, and a huge one is not read to its end.
   std::uint32_t count = 0;
-  std::string line;
-  while (ReadTextLine(in, line)) {
-    ++count;
+  TLineReader lines(in.Stream(), kStringLineBytes);
+  std::string_view line;
+  try {
+    for (TLineRead read = lines.Next(line); read != TLineRead::End && count <= rules.Lines;
+         read = lines.Next(line)) {
+      ++count;
+      if (read == TLineRead::TooLong) {
+        Complain((std::string(rules.SizeMessage) + "\nLine " + std::to_string(count) +
+                  " is longer than " + std::to_string(kStringLineBytes) + " bytes.")
+                     .c_str());
+        return false;
+      }
+    }
+  } catch (const EInOutError&) {
+    Complain(kCannotOpen);
+    return false;
   }
-  in.close();
   if (count != rules.Lines) {
     Complain(rules.SizeMessage);
     return false;
@@ -128,19 +141,29 @@ std::string TLocalStrings::Lookup(TStringFile file, std::uint16_t n) const {
   if (path.empty() || !FileExists(path)) {
     return {};
   }
-  std::ifstream in;
+  TInputFile in;
   if (!OpenForReading(path, in)) {
     Complain(kCannotOpen);
     throw EInOutError("cannot open " + path.string());
   }
-  std::string line;
-  ReadTextLine(in, line);  // the header line
-  std::uint32_t counter = 1;
-  while (counter < n && ReadTextLine(in, line)) {
-    ++counter;
-  }
-  if (n != 0 && counter == n && ReadTextLine(in, line)) {
-    return AfterFirstColon(line);
+  // A line too long ends the lookup as the end of the file would: the file
+  // was damaged after it passed its check.
+  TLineReader lines(in.Stream(), kStringLineBytes);
+  std::string_view line;
+  try {
+    if (lines.Next(line) != TLineRead::Line) {  // the header line
+      return {};
+    }
+    std::uint32_t counter = 1;
+    while (counter < n && lines.Next(line) == TLineRead::Line) {
+      ++counter;
+    }
+    if (n != 0 && counter == n && lines.Next(line) == TLineRead::Line) {
+      return AfterFirstColon(line);
+    }
+  } catch (const EInOutError&) {
+    Complain(kCannotOpen);
+    throw;
   }
   return {};
 }

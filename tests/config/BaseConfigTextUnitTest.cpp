@@ -645,10 +645,10 @@ TEST(BaseConfigTextRecord, ValuesAtTheEdgeOfTheirFieldAreAccepted) {
   EXPECT_EQ(read(4, "65535")->CONFIGURATION_NO, 65535);
   EXPECT_EQ(read(124, "-2147483648")->ARD_CORRECTION, std::numeric_limits<std::int32_t>::min());
   EXPECT_EQ(read(124, "2147483647")->ARD_CORRECTION, std::numeric_limits<std::int32_t>::max());
-  EXPECT_EQ(read(125, "+65535")->VELOCITY, 65535);
+  EXPECT_EQ(read(125, "65535")->VELOCITY, 65535);
   EXPECT_EQ(read(161, "-5")->B_SCAN_RATE, -5.0);
   EXPECT_EQ(read(127, "-250")->THICKNESS, -2.5);
-  EXPECT_EQ(read(172, "0059")->SNAP_SECOND, 59);
+  EXPECT_EQ(read(172, "59")->SNAP_SECOND, 59);
   const auto used = read(158, "65535");
   EXPECT_EQ(used->USED_MODE, 65535);
   EXPECT_EQ(used->UsedModeCopy, -1);

@@ -1250,16 +1250,37 @@ TEST(Config317TextTest, BadValuesFailTheRead) {
   EXPECT_THROW(Read(back, test317::JoinLines(cut)), EConvertError);
 }
 
-TEST(Config317TextTest, ReaderParsesRealsWithTheCellsSeparator) {
+// A file travels between computers of any locale: "." and "," both read as
+// the decimal separator in a cell of either format; neither groups digits.
+TEST(Config317TextTest, ReaderTakesEitherDecimalSeparatorWhateverTheCellsFormat) {
+  const struct {
+    const char* Text;
+    bool Ok;
+    double Value;
+  } cases[] = {
+      {"12,5", true, 12.5},     {"12.5", true, 12.5},        {"1e2", true, 100},
+      {"-0,25", true, -0.25},   {"1,5e+20", true, 1.5e20},   {"0", true, 0},
+      {"2.5e-05", true, 2.5e-5}, {" 1e2 ", false, 0},        {"+1", false, 0},
+      {"1,234.5", false, 0},    {"1.2.3", false, 0},         {"12,", false, 0},
+      {",5", false, 0},         {"01.5", false, 0},          {"1 000", false, 0},
+      {"1e", false, 0},         {"inf", false, 0},           {"1e999", false, 0},
+  };
   T3_17ConfigCell c;
   c.Initialise();
   std::vector<std::string> lines = Lines(Write(c));
-  lines[24] = "STROBE_1_BEGIN:12,5";
-  lines[25] = "STROBE_1_END: 1e2 ";
-  T3_17ConfigCell comma({',', ' '});
-  Read(comma, test317::JoinLines(lines));
-  EXPECT_EQ(comma.StrobeBeginTime[0], 12.5);
-  EXPECT_EQ(comma.StrobeEndTime[0], 100);
+  for (const auto& k : cases) {
+    for (const char separator : {'.', ','}) {
+      SCOPED_TRACE(std::string(k.Text) + " in a cell with " + separator);
+      lines[24] = std::string("STROBE_1_BEGIN:") + k.Text;
+      T3_17ConfigCell cell({separator, separator == ',' ? ' ' : ','});
+      if (k.Ok) {
+        Read(cell, test317::JoinLines(lines));
+        EXPECT_EQ(cell.StrobeBeginTime[0], k.Value);
+      } else {
+        EXPECT_THROW(Read(cell, test317::JoinLines(lines)), EConvertError);
+      }
+    }
+  }
 }
 
 TEST(Config317TextTest, BodyStepWritesTheRecordFromIndexMarkToTheComments) {

@@ -204,7 +204,8 @@ TEST(T4_03ConfigCellTextTest, TheMagnifierColumnLineReadsAnIntegerOr100) {
   for (const TCase& c : std::vector<TCase>{{"0", 0},
                                            {"123", 123},
                                            {"65535", 65535},
-                                           {"+7", 7},
+                                           {"+7", 100},  // not as our writers write it
+                                           {"07", 100},
                                            {"abc", 100},
                                            {"", 100},
                                            {"12.5", 100},

@@ -143,9 +143,12 @@ TEST(TextReader, IntegerChecksTheValueAndItsRange) {
       {"K:255", 0, 255, true, 255},
       {"K:256", 0, 255, false, 0},
       {"K:-1", 0, 255, false, 0},
-      {"K:+7", 0, 255, true, 7},
-      {"K:007", 0, 255, true, 7},
-      {"K:-0", 0, 255, true, 0},
+      // Only the plain decimals our writers write.
+      {"K:+7", 0, 255, false, 0},
+      {"K:007", 0, 255, false, 0},
+      {"K:-0", 0, 255, false, 0},
+      {"K:-", -9, 9, false, 0},
+      {"K:-07", -9, 9, false, 0},
       {"12", 0, 255, true, 12},  // no colon: the whole line
       {"K:", 0, 255, false, 0},
       {"K: 5", 0, 255, false, 0},
@@ -393,6 +396,78 @@ TEST(TextReader, LinesReadTheSameWhereverTheStreamBufferIsRefilled) {
     EXPECT_EQ(in.Line(), "");
     EXPECT_THROW(in.Integer(0, 1), EConvertError);
     EXPECT_EQ(in.LineNumber(), 13u);
+  }
+}
+
+// Lines are held up to the reader's limit and no further, wherever the
+// buffer is refilled: a line of the limit passes (with or without its CR),
+// one byte more does not, and whether the last line had its line end is told.
+TEST(LineReader, StopsAtALineLongerThanItsLimitWhereverTheBufferIsRefilled) {
+  using velt::TLineRead;
+  struct TRead {
+    TLineRead Result;
+    std::string Line;
+    bool Ended;
+  };
+  const struct {
+    const char* Name;
+    std::string Text;
+    std::vector<TRead> Reads;
+  } cases[] = {
+      {"limit", "12345678\r\n12345678\n", {{TLineRead::Line, "12345678", true},
+                                           {TLineRead::Line, "12345678", true}}},
+      {"one more", "123456789\r\nx\n", {{TLineRead::TooLong, "12345678", true}}},
+      {"one more, no CR", "ok\n123456789\n", {{TLineRead::Line, "ok", true},
+                                              {TLineRead::TooLong, "12345678", true}}},
+      {"no line end at all", std::string(100000, 'z'), {{TLineRead::TooLong, "zzzzzzzz", false}}},
+      {"last line without its end", "a\r\nb", {{TLineRead::Line, "a", true},
+                                              {TLineRead::Line, "b", false},
+                                              {TLineRead::End, "", false}}},
+      {"last line cut after its CR", "a\r\n12345678\r", {{TLineRead::Line, "a", true},
+                                                         {TLineRead::Line, "12345678", false}}},
+      {"NUL bytes are text", std::string("a\0b\n", 4), {{TLineRead::Line, std::string("a\0b", 3), true}}},
+  };
+  for (const auto& c : cases) {
+    for (const std::size_t chunk : {std::size_t{0}, std::size_t{1}, std::size_t{3},
+                                    std::size_t{9}, std::size_t{4096}}) {
+      SCOPED_TRACE(std::string(c.Name) + ", chunk " + std::to_string(chunk));
+      TChunkedInput buffer(c.Text, chunk);
+      std::istream s(&buffer);
+      velt::TLineReader in(s, 8);
+      for (const TRead& expected : c.Reads) {
+        std::string_view line;
+        const TLineRead result = in.Next(line);
+        ASSERT_EQ(result, expected.Result);
+        if (result == TLineRead::TooLong) {
+          EXPECT_EQ(line.substr(0, expected.Line.size()), expected.Line);
+          break;
+        }
+        EXPECT_EQ(line, expected.Line);
+        if (result == TLineRead::Line) {
+          EXPECT_EQ(in.LastLineEnded(), expected.Ended);
+        }
+      }
+    }
+  }
+}
+
+TEST(TextReader, MessagesShowControlBytesEscapedAndAlwaysTheReason) {
+  std::istringstream s(std::string("K:100\0\t\x7f\\\r\n", 11) + "K:" + std::string(100000, 'q') +
+                       "\r\n");
+  TTextReader in(s);
+  try {
+    in.Byte();
+    FAIL();
+  } catch (const EConvertError& e) {
+    EXPECT_EQ(std::string(e.what()), "Line 1: \"100\\x00\\x09\\x7f\\\\\" is not a valid integer value");
+  }
+  try {
+    in.Line();
+    FAIL();
+  } catch (const EConvertError& e) {
+    const std::string message = e.what();
+    EXPECT_EQ(message.rfind("Line 2 is too long: a line of this file holds at most 65536 bytes", 0), 0u)
+        << message;
   }
 }
 

@@ -1,16 +1,21 @@
 // The record file ("dtf") and the configuration file ("ctf"): saving,
-// opening and loading, the header checks, the rebuild-or-reuse rule, and
-// what happens to the user's data when a file is bad or a save fails.
+// opening and loading, the header checks, building for the file's own
+// versions, damaged and special files, and what happens to the user's
+// data when a file is bad or a save fails.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <functional>
+#include <future>
 #include <map>
 #include <memory>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <records/RecordFilesUnit.h>
@@ -286,9 +291,8 @@ TEST_F(RecordFiles, LfOnlyAndMixedLineEndsOpenTheSameAndSavesWriteCrLf) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
       mixed += lines[i] + (i % 3 == 0 ? "\n" : "\r\n");
     }
-    std::string noFinalEnd = bytes.substr(0, bytes.size() - 2);
     for (const auto& [name, text] : std::vector<std::pair<std::string, std::string>>{
-             {"lf", lfOnly}, {"mixed", mixed}, {"no final line end", noFinalEnd}}) {
+             {"lf", lfOnly}, {"mixed", mixed}, {"blank lines after", bytes + "\r\n \r\n\t\n\n"}}) {
       SCOPED_TRACE(name);
       const fs::path variant = Folder / ("variant" + original.extension().string());
       const fs::path saved = Folder / ("saved" + original.extension().string());
@@ -403,27 +407,29 @@ TEST_F(RecordFiles, FirmwareVersionsUpTo5_22AreTaken) {
   }
 }
 
-// ---- Rebuild or reuse -------------------------------------------------------------------
+// ---- The file's own versions ----------------------------------------------------------------
 
-// Every shape here selects the 4.08 class, so a file of one can be read by
-// the cells of another.
-struct TReuseCase {
+// Opening builds the collection for the file's versions whatever it held:
+// cells of another firmware would misread the file (a 3.10 file after a
+// download from a 3.26 instrument), and a reused cell would carry values the
+// file does not hold into the next save.
+struct TOwnVersionsCase {
   TShape Held;
   TShape File;
-  bool Rebuilt;
 };
 
-const std::vector<TReuseCase>& ReuseCases() {
-  static const std::vector<TReuseCase> cases = {
-      {{2, 1, 4, 5, 3}, {2, 1, 4, 5, 3}, false},    // the same versions
-      {{2, 1, 4, 5, 3}, {2, 1, 4, 4, 3}, false},    // an older minor
-      {{2, 1, 4, 40, 3}, {2, 1, 3, 32, 3}, false},  // older major and minor
-      {{2, 1, 4, 5, 3}, {2, 1, 4, 6, 3}, true},     // a newer minor
-      {{2, 1, 3, 32, 3}, {2, 1, 4, 5, 3}, true},    // a newer major
-      {{2, 1, 4, 5, 3}, {2, 1, 3, 32, 3}, true},    // older major, but a greater minor
-      {{2, 1, 4, 5, 3}, {2, 1, 4, 5, 4}, true},     // another local version
-      {{2, 1, 4, 5, 3}, {3, 1, 4, 5, 3}, true},     // another count
-      {{2, 1, 4, 5, 3}, {2, 2, 4, 5, 3}, true},     // another device type
+const std::vector<TOwnVersionsCase>& OwnVersionsCases() {
+  static const std::vector<TOwnVersionsCase> cases = {
+      {{2, 1, 4, 5, 3}, {2, 1, 4, 5, 3}},    // the same versions
+      {{2, 1, 4, 5, 3}, {2, 1, 4, 4, 3}},    // an older minor of the same class
+      {{2, 1, 4, 40, 3}, {2, 1, 3, 32, 3}},  // older major and minor of the same class
+      {{2, 1, 3, 27, 0}, {2, 1, 3, 10, 0}},  // an older firmware of another class
+      {{2, 1, 5, 22, 1}, {2, 1, 3, 20, 0}},
+      {{2, 1, 3, 20, 0}, {2, 1, 4, 5, 3}},   // a newer major
+      {{2, 1, 4, 5, 3}, {2, 1, 4, 5, 4}},    // another local version
+      {{2, 1, 4, 5, 3}, {3, 1, 4, 5, 3}},    // another count
+      {{2, 1, 4, 5, 3}, {2, 2, 4, 5, 3}},    // another device type
+      {{0, 1, 0, 0, 0}, {2, 1, 3, 10, 0}},   // nothing held
   };
   return cases;
 }
@@ -433,73 +439,70 @@ std::string ShapeText(const TShape& s) {
          std::to_string(s.Major) + "." + std::to_string(s.Minor) + "/" + std::to_string(s.Local);
 }
 
-// The strobe columns are not in a 4.08 record: a reused cell keeps them.
+// The strobe columns are not in every text record: a reused cell would keep them.
 constexpr std::uint16_t kMarkColumn = 4321;
 
-TEST_F(RecordFiles, OpeningReusesTheCellsUnlessTheFileNeedsOthers) {
-  const std::uint16_t fresh = CreateConfigCellForVersion(4, 5, 3, 1)->STROBE_1_BEGIN;
-  ASSERT_NE(fresh, kMarkColumn);
-  for (const TReuseCase& c : ReuseCases()) {
+TEST_F(RecordFiles, OpeningAndLoadingBuildForTheFilesOwnVersions) {
+  for (const TOwnVersionsCase& c : OwnVersionsCases()) {
     SCOPED_TRACE("held " + ShapeText(c.Held) + ", file " + ShapeText(c.File));
-    const auto source = Flaws(c.File, 21);
-    const fs::path path = Folder / "r.dtf";
-    ASSERT_TRUE(SaveRecordFile(*source, path).Ok);
-    auto held = Flaws(c.Held, 22);
-    for (auto& record : held->Records) {
-      record->Configuration()->STROBE_1_BEGIN = kMarkColumn;
+    const std::string wanted =
+        ConfigClassName(*CreateConfigCellForVersion(c.File.Major, c.File.Minor, c.File.Local,
+                                                    c.File.Device));
+    const std::uint16_t fresh =
+        CreateConfigCellForVersion(c.File.Major, c.File.Minor, c.File.Local, c.File.Device)
+            ->STROBE_1_BEGIN;
+    const auto flaws = Flaws(c.File, 21);
+    const auto configs = Configs(c.File, 31);
+    const fs::path dtf = Folder / "r.dtf";
+    const fs::path ctf = Folder / "r.ctf";
+    ASSERT_TRUE(SaveRecordFile(*flaws, dtf).Ok);
+    ASSERT_TRUE(SaveConfigurationFile(*configs, ctf).Ok);
+    TFlawDataBlock heldFlaws;
+    TUSBConfigsBlock heldConfigs;
+    if (c.Held.Count > 0) {
+      heldFlaws = std::move(*Flaws(c.Held, 22));
+      heldConfigs = std::move(*Configs(c.Held, 32));
+      for (auto& record : heldFlaws.Records) {
+        record->Configuration()->STROBE_1_BEGIN = kMarkColumn;
+      }
+      for (auto& cell : heldConfigs.Configurations) {
+        cell->STROBE_1_BEGIN = kMarkColumn;
+      }
     }
-    const TFileResult result = OpenRecordFile(*held, path);
-    ASSERT_TRUE(result.Ok) << result.Error;
-    const TShape& kept = c.Rebuilt ? c.File : c.Held;
-    EXPECT_EQ(held->Count, c.File.Count);
-    EXPECT_EQ(held->DeviceType, c.File.Device);
-    EXPECT_EQ(held->MajorVersion, kept.Major);
-    EXPECT_EQ(held->MinorVersion, kept.Minor);
-    EXPECT_EQ(held->ConfigLocalVersion, kept.Local);
-    ASSERT_EQ(held->Records.size(), c.File.Count);
+    const TFileResult opened = OpenRecordFile(heldFlaws, dtf);
+    ASSERT_TRUE(opened.Ok) << opened.Error;
+    const TFileResult loaded = LoadConfigurationFile(heldConfigs, ctf);
+    ASSERT_TRUE(loaded.Ok) << loaded.Error;
+    for (const auto& [count, device, major, minor, local] :
+         {std::tuple(heldFlaws.Count, heldFlaws.DeviceType, heldFlaws.MajorVersion,
+                     heldFlaws.MinorVersion, heldFlaws.ConfigLocalVersion),
+          std::tuple(heldConfigs.Count, heldConfigs.DeviceType, heldConfigs.MajorVersion,
+                     heldConfigs.MinorVersion, heldConfigs.ConfigLocalVersion)}) {
+      EXPECT_EQ(count, c.File.Count);
+      EXPECT_EQ(device, c.File.Device);
+      EXPECT_EQ(major, c.File.Major);
+      EXPECT_EQ(minor, c.File.Minor);
+      EXPECT_EQ(local, c.File.Local);
+    }
+    ASSERT_EQ(heldFlaws.Records.size(), c.File.Count);
+    ASSERT_EQ(heldConfigs.Configurations.size(), c.File.Count);
     for (std::size_t i = 0; i < c.File.Count; ++i) {
-      EXPECT_EQ(ConfigClassName(*held->Records[i]->Configuration()), "T4_08ConfigCell");
-      EXPECT_EQ(held->Records[i]->Configuration()->STROBE_1_BEGIN, c.Rebuilt ? fresh : kMarkColumn);
-      ExpectSameCarriedRecord(*source->Records[i], *held->Records[i], c.File.Device);
+      EXPECT_EQ(ConfigClassName(*heldFlaws.Records[i]->Configuration()), wanted);
+      EXPECT_EQ(ConfigClassName(*heldConfigs.Configurations[i]), wanted);
+      if (dynamic_cast<const T3_17ConfigCell*>(heldConfigs.Configurations[i].get()) != nullptr) {
+        // Not in these records: the cells are new, nothing of the held ones is left.
+        EXPECT_EQ(heldFlaws.Records[i]->Configuration()->STROBE_1_BEGIN, fresh);
+        EXPECT_EQ(heldConfigs.Configurations[i]->STROBE_1_BEGIN, fresh);
+      }
+      ExpectSameCarriedRecord(*flaws->Records[i], *heldFlaws.Records[i], c.File.Device);
+      ExpectSameCarriedConfiguration(*configs->Configurations[i], *heldConfigs.Configurations[i]);
     }
-    // A later save writes the collection's versions, not the file's.
-    ASSERT_TRUE(SaveRecordFile(*held, path).Ok);
-    const std::vector<std::string> lines = FileLines(path);
-    EXPECT_EQ(lines[5], "FLAWS MAJOR VERSION:" + std::to_string(kept.Major));
-    EXPECT_EQ(lines[6], "FLAWS MINOR VERSION:" + std::to_string(kept.Minor));
-    EXPECT_EQ(lines[7], "FLAWS CONFIG LOCAL VERSION:" + std::to_string(kept.Local));
-  }
-}
-
-TEST_F(RecordFiles, LoadingReusesTheCellsUnlessTheFileNeedsOthers) {
-  const std::uint16_t fresh = CreateConfigCellForVersion(4, 5, 3, 1)->STROBE_1_BEGIN;
-  for (const TReuseCase& c : ReuseCases()) {
-    SCOPED_TRACE("held " + ShapeText(c.Held) + ", file " + ShapeText(c.File));
-    const auto source = Configs(c.File, 31);
-    const fs::path path = Folder / "r.ctf";
-    ASSERT_TRUE(SaveConfigurationFile(*source, path).Ok);
-    auto held = Configs(c.Held, 32);
-    for (auto& cell : held->Configurations) {
-      cell->STROBE_1_BEGIN = kMarkColumn;
-    }
-    const TFileResult result = LoadConfigurationFile(*held, path);
-    ASSERT_TRUE(result.Ok) << result.Error;
-    const TShape& kept = c.Rebuilt ? c.File : c.Held;
-    EXPECT_EQ(held->Count, c.File.Count);
-    EXPECT_EQ(held->DeviceType, c.File.Device);
-    EXPECT_EQ(held->MajorVersion, kept.Major);
-    EXPECT_EQ(held->MinorVersion, kept.Minor);
-    EXPECT_EQ(held->ConfigLocalVersion, kept.Local);
-    ASSERT_EQ(held->Configurations.size(), c.File.Count);
-    for (std::size_t i = 0; i < c.File.Count; ++i) {
-      EXPECT_EQ(held->Configurations[i]->STROBE_1_BEGIN, c.Rebuilt ? fresh : kMarkColumn);
-      ExpectSameCarriedConfiguration(*source->Configurations[i], *held->Configurations[i]);
-    }
-    ASSERT_TRUE(SaveConfigurationFile(*held, path).Ok);
-    const std::vector<std::string> lines = FileLines(path);
-    EXPECT_EQ(lines[5], "CONFIGS MAJOR VERSION:" + std::to_string(kept.Major));
-    EXPECT_EQ(lines[6], "CONFIGS MINOR VERSION:" + std::to_string(kept.Minor));
-    EXPECT_EQ(lines[7], "CONFIGS CONF LOCAL VERSION:" + std::to_string(kept.Local));
+    // A save right after writes the same file back.
+    const fs::path again = Folder / "again";
+    ASSERT_TRUE(SaveRecordFile(heldFlaws, again).Ok);
+    EXPECT_TRUE(ReadFile(again) == ReadFile(dtf));
+    ASSERT_TRUE(SaveConfigurationFile(heldConfigs, again).Ok);
+    EXPECT_TRUE(ReadFile(again) == ReadFile(ctf));
   }
 }
 
@@ -724,6 +727,106 @@ TEST_F(RecordFiles, FilesThatAreNotThereOrHoldTooLittleFail) {
     EXPECT_FALSE(loaded.Ok);
     EXPECT_FALSE(loaded.Error.empty());
     EXPECT_TRUE(Snapshot(*configs) == configsBefore);
+  }
+}
+
+// ---- Damaged files ---------------------------------------------------------------------------
+
+// A damaged copy of a file's bytes, and what the refusal must say.
+struct TDamage {
+  const char* What;
+  std::function<std::string(const std::string&)> Damage;
+  std::vector<std::string> Said;
+};
+
+std::string WithLine(const std::string& bytes, std::size_t index, const std::string& text) {
+  std::vector<std::string> lines = CrLfLines(bytes);
+  lines.at(index) = text;
+  return Joined(lines);
+}
+
+TEST_F(RecordFiles, DamagedFilesAreRefusedWithTheLineAndTheReason) {
+  const TShape shape{2, 1, 3, 27, 0};
+  const fs::path dtf = Folder / "good.dtf";
+  const fs::path ctf = Folder / "good.ctf";
+  ASSERT_TRUE(SaveRecordFile(*Flaws(shape, 70), dtf).Ok);
+  ASSERT_TRUE(SaveConfigurationFile(*Configs(shape, 71), ctf).Ok);
+  const std::vector<TDamage> cases = {
+      {"an entry after the last one",
+       [](const std::string& b) { return b + "\r\nFLAW #:3\r\n"; },
+       {"\"FLAW #:3\" follows the last entry"}},
+      {"a lowered count",
+       [](const std::string& b) { return WithLine(b, 3, "QUANTITY:1"); },
+       {"follows the last entry"}},
+      {"a count with a plus sign",
+       [](const std::string& b) { return WithLine(b, 3, "QUANTITY:+2"); },
+       {"Line 4: \"+2\" is not a valid integer value"}},
+      {"a count with a leading zero",
+       [](const std::string& b) { return WithLine(b, 3, "QUANTITY:02"); },
+       {"Line 4: \"02\" is not a valid integer value"}},
+      {"cut inside the last line",
+       [](const std::string& b) { return b.substr(0, b.size() - 3); },
+       {"has no line end"}},
+      {"cut between CR and LF",
+       [](const std::string& b) { return b.substr(0, b.size() - 1); },
+       {"has no line end"}},
+      {"a NUL byte in a value",
+       [](const std::string& b) { return WithLine(b, 4, std::string("DEVICE TYPE:1\0 x\x1b", 17)); },
+       {"Line 5: \"1\\x00 x\\x1b\" is not a valid integer value"}},
+      {"no line break at all",
+       [](const std::string&) { return std::string(3 << 20, 'A'); },
+       {"Line 1 is too long", "65536 bytes", "\"AAAA"}},
+      {"a long line inside",
+       [](const std::string& b) { return WithLine(b, 9, "X:" + std::string(70000, '7')); },
+       {"Line 10 is too long"}},
+  };
+  for (const fs::path& good : {dtf, ctf}) {
+    const std::string bytes = ReadFile(good);
+    const std::string key = good == dtf ? "FLAWS " : "CONFIGS ";
+    for (const TDamage& c : cases) {
+      SCOPED_TRACE(good.extension().string() + ": " + c.What);
+      std::string damaged = c.Damage(bytes);
+      const std::size_t quantity = damaged.find("\nQUANTITY:");
+      if (quantity != std::string::npos) {
+        damaged.insert(quantity + 1, key);
+      }
+      const fs::path bad = Folder / ("bad" + good.extension().string());
+      WriteFile(bad, damaged);
+      auto flaws = HeldFlaws();
+      auto configs = HeldConfigs(shape);
+      const std::string before = good == dtf ? Snapshot(*flaws) : Snapshot(*configs);
+      const TFileResult result =
+          good == dtf ? OpenRecordFile(*flaws, bad) : LoadConfigurationFile(*configs, bad);
+      ASSERT_FALSE(result.Ok);
+      for (const std::string& said : c.Said) {
+        EXPECT_NE(result.Error.find(said), std::string::npos) << result.Error;
+      }
+      EXPECT_TRUE((good == dtf ? Snapshot(*flaws) : Snapshot(*configs)) == before);
+    }
+  }
+}
+
+TEST_F(RecordFiles, WhatIsNotARegularFileIsRefusedWithoutWaiting) {
+  const fs::path fifo = Folder / "fifo.dtf";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const fs::path& path : {fifo, fs::path("/dev/zero"), Folder.Path}) {
+    SCOPED_TRACE(path.string());
+    auto opening = std::async(std::launch::async, [&path] {
+      TFlawDataBlock flaws;
+      TUSBConfigsBlock configs;
+      return std::pair(OpenRecordFile(flaws, path), LoadConfigurationFile(configs, path));
+    });
+    if (opening.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+      ADD_FAILURE() << "opening waits";
+      // A writer that goes at once ends the wait.
+      ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+    }
+    const auto [opened, loaded] = opening.get();
+    EXPECT_FALSE(opened.Ok);
+    EXPECT_FALSE(loaded.Ok);
+    const std::string why = path == Folder.Path ? "is a folder" : "is not a regular file";
+    EXPECT_NE(opened.Error.find(why), std::string::npos) << opened.Error;
+    EXPECT_NE(loaded.Error.find(why), std::string::npos) << loaded.Error;
   }
 }
 

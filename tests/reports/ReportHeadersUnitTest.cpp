@@ -2,15 +2,18 @@
 // and read from the report tab (through a fake form), and the report file.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <iterator>
 #include <map>
 #include <memory>
@@ -867,6 +870,57 @@ TEST(ReportHeadersFileErrors, AMissingFolderOrFileRaisesAnInputOutputErrorNaming
     EXPECT_NE(message.find(unreadable.string()), std::string::npos) << message;
     ExpectSameFields(header, SampleFields());
   }
+}
+
+// A report file holds 36 short fields and a conclusion of at most the memo's
+// 7 lines: blank lines may follow, a longer line or more text is damage and
+// is refused without holding the file; a FIFO is refused without waiting.
+TEST(ReportHeadersFileErrors, ReadingIsBoundedLikeEveryOtherFile) {
+  TTemporaryFolder folder("velt-reports");
+  const fs::path path = folder / "bounded.rct";
+  const struct {
+    const char* Name;
+    std::string Bytes;
+    const char* Said;  // nullptr: the file loads
+    std::string Conclusion;
+  } cases[] = {
+      {"seven conclusion lines", Lines(1, 42, "\r\n"), nullptr,
+       "L36\r\nL37\r\nL38\r\nL39\r\nL40\r\nL41\r\nL42"},
+      {"two million blank lines after", Lines(1, 37, "\r\n") + std::string(4000000, '\n'), nullptr,
+       "L36\r\nL37\r\n\r\n\r\n\r\n\r\n"},
+      {"an eighth conclusion line", Lines(1, 43, "\r\n"),
+       "line 43 \"L43\" is one line more than the conclusion's 7", ""},
+      {"a long line", Lines(1, 2, "\r\n") + std::string(5000, 'x') + "\r\n",
+       "line 3 is too long: a line of a report file holds at most 4096 bytes", ""},
+      {"no line break at all", std::string(8 << 20, 'x'), "line 1 is too long", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    WriteBytes(path, c.Bytes);
+    TSimpleReportHeader header;
+    static_cast<TReportHeaderFields&>(header) = SampleFields();
+    if (c.Said == nullptr) {
+      header.LoadFromFile(path);
+      EXPECT_EQ(header.Conclusion, c.Conclusion);
+      EXPECT_EQ(header.Field(35), "L35");
+    } else {
+      const std::string message = InOutErrorOf([&] { header.LoadFromFile(path); });
+      EXPECT_NE(message.find(c.Said), std::string::npos) << message;
+      ExpectSameFields(header, SampleFields());
+    }
+  }
+  fs::remove(path);
+  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+  auto loading = std::async(std::launch::async, [&path] {
+    TSimpleReportHeader header;
+    return InOutErrorOf([&] { header.LoadFromFile(path); });
+  });
+  if (loading.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+    ADD_FAILURE() << "loading waits for a writer";
+    ::close(::open(path.c_str(), O_WRONLY | O_NONBLOCK));  // ends the wait
+  }
+  const std::string message = loading.get();
+  EXPECT_NE(message.find("is not a regular file"), std::string::npos) << message;
 }
 
 }  // namespace

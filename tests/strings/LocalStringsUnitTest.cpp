@@ -4,9 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <future>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -256,6 +262,39 @@ TEST_P(TLocalStringsFileTest, FileThatCannotBeOpenedFailsWithError12) {
   EXPECT_FALSE(Load());
   ExpectSingleMessage(kCannotOpen);
   ExpectLoadedUpTo(GetParam());
+}
+
+TEST_P(TLocalStringsFileTest, FifoFailsWithError12WithoutWaiting) {
+  SurroundFailingFile(GetParam());
+  ASSERT_EQ(::mkfifo(PathOf(Facts()).c_str(), 0600), 0);
+  auto loading = std::async(std::launch::async, [this] { return Load(); });
+  if (loading.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+    ADD_FAILURE() << "loading waits for a writer";
+    ::close(::open(PathOf(Facts()).c_str(), O_WRONLY | O_NONBLOCK));  // ends the wait
+  }
+  EXPECT_FALSE(loading.get());
+  ExpectSingleMessage(kCannotOpen);
+  ExpectLoadedUpTo(GetParam());
+}
+
+// A line longer than any entry can be is damage: the loader says so and
+// reads no further; a lookup stops there as at the file's end.
+TEST_P(TLocalStringsFileTest, ALineLongerThanAnyEntryFailsWithTheSizeMessageAndItsLine) {
+  SurroundFailingFile(GetParam());
+  std::vector<std::string> lines = GoodLines(Facts(), Facts().Lines);
+  lines[5] = "5:" + std::string(5000, 'w');
+  WriteLines(Facts(), lines);
+  EXPECT_FALSE(Load());
+  ExpectSingleMessage(std::string(Facts().SizeMessage) + "\nLine 6 is longer than 4096 bytes.");
+  ExpectLoadedUpTo(GetParam());
+
+  WriteAllGood();
+  Feedback.Messages.clear();
+  ASSERT_TRUE(Load());
+  WriteLines(Facts(), lines);
+  EXPECT_EQ(Strings.Lookup(Facts().File, 4), EntryText(Facts(), 4));
+  EXPECT_EQ(Strings.Lookup(Facts().File, 5), "");
+  EXPECT_EQ(Strings.Lookup(Facts().File, 6), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, TLocalStringsFileTest, ::testing::Values(0, 1, 2), FileNameOfParam);

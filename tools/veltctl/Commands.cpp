@@ -2,10 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -71,23 +68,23 @@ bool DecideKind(const std::vector<std::string>& lines, const std::string& path, 
   return false;
 }
 
-// Opens the file with the program's own readers; prints the failure and
-// returns kExitFileFailure when it does not open.
+// Opens the file once, with the program's own readers; prints the failure
+// and returns kExitFileFailure when it does not open. A folder, a FIFO or a
+// device is refused before anything is read from it.
 int Open(const std::string& path, TOpenedFile& file, std::ostream& err) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
-    return Fail(err, path, "is a folder, not a file");
+  velt::TInputFile input;
+  if (std::string reason; !input.Open(path, reason)) {
+    return Fail(err, path, "cannot open: " + reason);
   }
   std::vector<std::string> lines;
-  {
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream) {
-      return Fail(err, path, std::string("cannot open: ") + std::strerror(errno));
-    }
-    velt::TTextReader reader(stream);
+  try {
+    velt::TTextReader reader(input.Stream());
     for (int i = 0; i < 4 && !reader.AtEnd(); ++i) {
       lines.push_back(reader.Line());
     }
+    input.Rewind();
+  } catch (const std::exception& e) {
+    return Fail(err, path, e.what());  // a line too long, a read error
   }
   if (!DecideKind(lines, path, file.Kind)) {
     return Fail(err, path,
@@ -95,9 +92,10 @@ int Open(const std::string& path, TOpenedFile& file, std::ostream& err) {
                 "\"FLAWS QUANTITY:\" or \"CONFIGS QUANTITY:\", and the name does not end "
                 "in .dtf or .ctf)");
   }
-  const velt::TFileResult result = file.Kind == TFileKind::Records
-                                       ? velt::OpenRecordFile(file.Records, path)
-                                       : velt::LoadConfigurationFile(file.Configurations, path);
+  const velt::TFileResult result =
+      file.Kind == TFileKind::Records
+          ? velt::OpenRecordFile(file.Records, input, path)
+          : velt::LoadConfigurationFile(file.Configurations, input, path);
   if (!result) {
     return Fail(err, path, result.Error);
   }
