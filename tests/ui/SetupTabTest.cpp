@@ -377,6 +377,46 @@ TEST_F(SetupTab, TypingIntoAValueCellTakesDigitsOnlyAndEnterApplies) {
   EXPECT_TRUE(Form->Configs.ChangedFlags[1]);
 }
 
+// Under a Russian locale (decimal ",") a thickness typed with "." is the
+// number typed, not ten times it; either mark is shown back as ",".
+class SetupTabInRussian : public SetupTab {
+ protected:
+  void SetUp() override {
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    SetupTab::SetUp();
+  }
+  void TearDown() override { QLocale::setDefault(Before); }
+  QLocale Before;
+};
+
+TEST_F(SetupTabInRussian, AThicknessTypedWithEitherMarkIsTheNumberTyped) {
+  Download();
+  QTableWidget& third = Tab->Group(2).Widget();
+  struct TCase {
+    const char* Typed;
+    double Thickness;
+  };
+  for (const TCase& c : {TCase{"12.7", 12.7}, TCase{"3,5", 3.5}}) {
+    SCOPED_TRACE(c.Typed);
+    third.setFocus();
+    third.setCurrentCell(1, 1);  // the thickness row opens its editor
+    QLineEdit* editor = third.viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->clear();
+    for (const char* k = c.Typed; *k != '\0'; ++k) {
+      QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(*k)));
+      QApplication::sendEvent(editor, &press);
+    }
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(editor, &enter);
+    QCoreApplication::processEvents();  // the view commits the editor queued
+    EXPECT_DOUBLE_EQ(Drawing().THICKNESS, c.Thickness);
+    third.setCurrentCell(0, 0);
+    testing::ProcessEventsUntil([this] { return !Tab->WorkingWriter().Waiting(); });
+  }
+  EXPECT_EQ(Cell(third, 1, 1), "   3,5");
+}
+
 TEST_F(SetupTab, DraggingTheCursorOnThePictureMovesItAndSendsOnRelease) {
   Download();
   TBaseConfigCell& cell = Drawing();
