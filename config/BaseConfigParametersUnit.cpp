@@ -215,8 +215,8 @@ std::optional<long long> ParseInteger(std::string_view text) {
 // at most one decimal mark (at least one digit), and an optional exponent.
 // The decimal mark is "." or "," whatever the user's locale, and the
 // locale's own one as well: an inspector types the mark of the keyboard at
-// hand, whichever it is. No thousand
-// separator is accepted, so that "12.7" can never become 127.
+// hand, whichever it is. No thousand separator is accepted, so that "12.7"
+// can never become 127.
 // Numbers beyond the range of a double are not numbers.
 bool IsDecimalMark(char c, const TNumberFormat& format) {
   return c == '.' || c == ',' || c == format.DecimalSeparator;
