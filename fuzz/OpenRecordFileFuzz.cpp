@@ -69,7 +69,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         held.MinorVersion != versions[1] || held.ConfigLocalVersion != versions[2]) {
       Finding("a failed open changed the held collection or gave no reason");
     }
+    // What the collection held does not decide whether a file can be read.
+    TFlawDataBlock fresh;
+    if (OpenRecordFile(fresh, input).Ok) {
+      Finding("a file refused while a collection is held is taken without one");
+    }
     return 0;
+  }
+  {
+    // Nor what it is read into: the file's own versions do.
+    TFlawDataBlock fresh;
+    if (!OpenRecordFile(fresh, input).Ok || fresh.Count != held.Count ||
+        fresh.DeviceType != held.DeviceType || fresh.MajorVersion != held.MajorVersion ||
+        fresh.MinorVersion != held.MinorVersion ||
+        fresh.ConfigLocalVersion != held.ConfigLocalVersion) {
+      Finding("a file reads otherwise while a collection is held");
+    }
   }
   CheckOpened(held);
 
