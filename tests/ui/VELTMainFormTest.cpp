@@ -4,6 +4,7 @@
 // keyboard hook, the clock, the online cycle and the progress window.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QDate>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -14,7 +15,6 @@
 #include <QToolButton>
 #include <fstream>
 #include <functional>
-#include <sys/stat.h>
 
 #include <reports/ReportForm.h>
 #include <signal/ProcessStrobesUnit.h>
@@ -201,13 +201,9 @@ TEST(MainFormTest, AnUnusableDefaultReportIsSaidOnceAndTheStartGoesOn) {
          std::filesystem::create_directories(report.parent_path());
          ASSERT_EQ(::mkfifo(report.c_str(), 0600), 0);
        },
-       [](const std::filesystem::path& report) {
-         return std::filesystem::is_fifo(report);
-       }},
+       [](const std::filesystem::path& report) { return std::filesystem::is_fifo(report); }},
       {"in a place that is a file",
-       [](const std::filesystem::path& report) {
-         std::ofstream(report.parent_path()) << "kept";
-       },
+       [](const std::filesystem::path& report) { std::ofstream(report.parent_path()) << "kept"; },
        [](const std::filesystem::path& report) {
          return FileLines(report.parent_path()) == std::vector<std::string>{"kept"};
        }},
