@@ -27,6 +27,7 @@
 #include <ui/SetupTabUnit.h>
 #include <ui/TabSupportUnit.h>
 #include <ui/VELTMainFormUnit.h>
+#include <ui/VeltApplicationUnit.h>
 #include <ui/WorkingConfigurationWriterUnit.h>
 
 namespace velt {
@@ -481,8 +482,12 @@ void TDataTab::Save() {
   if (!path) {
     return;
   }
-  if (!SaveRecordFile(Form.Flaws, *path).Ok) {
-    Form.Feedback.ShowMessage(s.Error(9), s.Error(10), TMessageIcon::Error);
+  // The system's reason (no space left, file too large, no permission)
+  // and the file's name follow the program's own words.
+  if (const TFileResult saved = SaveRecordFile(Form.Flaws, *path); !saved.Ok) {
+    Form.Feedback.ShowMessage(s.Error(9),
+                              s.Error(10) + "\n" + TVeltApplication::ErrorText(saved.Error.c_str()),
+                              TMessageIcon::Error);
   }
 }
 

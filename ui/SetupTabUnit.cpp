@@ -28,6 +28,7 @@
 #include <ui/ProgressFormUnit.h>
 #include <ui/TabSupportUnit.h>
 #include <ui/VELTMainFormUnit.h>
+#include <ui/VeltApplicationUnit.h>
 #include <ui/WorkingConfigurationWriterUnit.h>
 
 namespace velt {
@@ -821,8 +822,12 @@ void TSetupTab::Save() {
   if (!path) {
     return;
   }
-  if (!SaveConfigurationFile(Form.Configs, *path).Ok) {
-    Form.Feedback.ShowMessage(s.Error(9), s.Error(11), TMessageIcon::Error);
+  // The system's reason (no space left, file too large, no permission)
+  // and the file's name follow the program's own words.
+  if (const TFileResult saved = SaveConfigurationFile(Form.Configs, *path); !saved.Ok) {
+    Form.Feedback.ShowMessage(s.Error(9),
+                              s.Error(11) + "\n" + TVeltApplication::ErrorText(saved.Error.c_str()),
+                              TMessageIcon::Error);
   }
 }
 

@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTableWidget>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <optional>
 
@@ -19,6 +21,7 @@
 #include <ui/FileDialogsUnit.h>
 #include <ui/MemoTextLimiterUnit.h>
 
+#include "support/FileSizeLimit.h"
 #include "ui/MainFormTestSupport.h"
 
 namespace velt {
@@ -330,6 +333,26 @@ TEST_F(DataTab, SavingOverAFileAsksFirst) {
   TFlawDataBlock back;
   ASSERT_TRUE(OpenRecordFile(back, path).Ok);
   EXPECT_EQ(back.Count, Form->Flaws.Count);
+}
+
+// A save that the system stops (here a size limit, as a full disk would)
+// says why, naming the file chosen and not the temporary one.
+TEST_F(DataTab, ASaveThatFailsSaysWhyAndNamesTheFile) {
+  Download();
+  const std::filesystem::path path = F.Data / "day.dtf";
+  Dialogs->Answer = path;
+  {
+    const testing::TFileSizeLimit limit(4096);
+    ASSERT_TRUE(limit.Ok);
+    Form->Action("SaveFlawsAction")->trigger();
+  }
+  ASSERT_EQ(F.Feedback.Messages.size(), 1u);
+  const std::string text = F.Feedback.Messages[0].Text;
+  EXPECT_EQ(text.rfind(F.Strings.Error(10), 0), 0u) << text;
+  EXPECT_NE(text.find("day.dtf"), std::string::npos) << text;
+  const std::string reason = ToCp1251(QString::fromUtf8(std::strerror(EFBIG)));
+  EXPECT_NE(text.find(reason), std::string::npos) << text;
+  EXPECT_EQ(text.find("day.dtf."), std::string::npos) << text;
 }
 
 TEST_F(DataTab, PrintingWithoutMarkedRecordsSaysWhy) {
