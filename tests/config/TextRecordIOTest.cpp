@@ -340,6 +340,8 @@ TEST(ParseDecimalInteger, ReadsBackEveryIntegerWritten) {
 class TChunkedInput : public std::streambuf {
  public:
   TChunkedInput(std::string text, std::size_t chunk) : Text(std::move(text)), Chunk(chunk) {}
+  // The bytes handed to the reader so far.
+  std::size_t Consumed() const { return Pos - static_cast<std::size_t>(egptr() - gptr()); }
 
  protected:
   int_type underflow() override {
@@ -436,10 +438,13 @@ TEST(LineReader, StopsAtALineLongerThanItsLimitWhereverTheBufferIsRefilled) {
       velt::TLineReader in(s, 8);
       for (const TRead& expected : c.Reads) {
         std::string_view line;
+        const std::size_t before = buffer.Consumed();
         const TLineRead result = in.Next(line);
         ASSERT_EQ(result, expected.Result);
         if (result == TLineRead::TooLong) {
           EXPECT_EQ(line.substr(0, expected.Line.size()), expected.Line);
+          // The rest of the line is never taken in.
+          EXPECT_LE(buffer.Consumed() - before, 8u + 3);
           break;
         }
         EXPECT_EQ(line, expected.Line);
