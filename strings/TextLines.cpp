@@ -80,23 +80,36 @@ bool TInputFile::Open(const std::filesystem::path& path, std::string& error) {
   In.rdbuf(nullptr);
   Buffer.reset();
   Bytes = 0;
-  // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a
-  // writer. Regular files ignore the flag when they are read.
+  const auto refuse = [&error](mode_t mode) {
+    error = S_ISDIR(mode) ? "is a folder, not a file" : "is not a regular file";
+    return false;
+  };
+  // Looked at before it is opened: opening a device can do something of its
+  // own (a serial port raises its lines).
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) {
+    error = std::strerror(errno);
+    return false;
+  }
+  if (!S_ISREG(status.st_mode)) {
+    return refuse(status.st_mode);
+  }
+  // O_NONBLOCK: should the name have become a FIFO meanwhile, opening it
+  // for reading would otherwise wait for a writer. Regular files ignore the
+  // flag when they are read; what was opened is looked at again.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) {
     error = std::strerror(errno);
     return false;
   }
-  struct stat status {};
   if (::fstat(fd, &status) != 0) {
     error = std::strerror(errno);
     ::close(fd);
     return false;
   }
   if (!S_ISREG(status.st_mode)) {
-    error = S_ISDIR(status.st_mode) ? "is a folder, not a file" : "is not a regular file";
     ::close(fd);
-    return false;
+    return refuse(status.st_mode);
   }
   const int flags = ::fcntl(fd, F_GETFL);
   if (flags >= 0) {
