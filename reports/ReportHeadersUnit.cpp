@@ -361,6 +361,8 @@ void TSimpleReport2Header::ReadHeader(IReportForm& form) {
 namespace {
 
 constexpr int kSingleLineFields = kReportHeaderFields - 1;
+// The conclusion memo holds at most this many lines.
+constexpr std::size_t kConclusionLines = 7;
 constexpr const char* kLineEnd = "\r\n";
 
 // Length of the line end at text[at]: CR LF, LF or a lone CR; 0 for none.
@@ -415,20 +417,26 @@ std::string ReportFileText(const TReportHeaderFields& fields) {
     text += kLineEnd;
   }
   // The conclusion is written line by line, so its first line is line 36
-  // and its later lines follow it.
-  for (const std::string& line : SplitAtLineEnds(fields.Conclusion)) {
+  // and its later lines follow it, as many as its memo holds: lines beyond
+  // those go on the last one, joined by blanks, so that no text is lost and
+  // the file reads back.
+  std::vector<std::string> conclusion = SplitAtLineEnds(fields.Conclusion);
+  for (std::size_t i = kConclusionLines; i < conclusion.size(); ++i) {
+    conclusion[kConclusionLines - 1] += ' ' + conclusion[i];
+  }
+  conclusion.resize(std::min(conclusion.size(), kConclusionLines));
+  for (const std::string& line : conclusion) {
     text += line;
     text += kLineEnd;
   }
   return text;
 }
 
-// The longest line a report file can hold: every field has a limit of at
-// most 70 characters, one byte each in the file's code page. 4 KiB is far
-// above that and keeps a damaged file from being held whole.
-constexpr std::size_t kReportLineBytes = 4096;
-// The conclusion memo holds at most this many lines.
-constexpr std::size_t kConclusionLines = 7;
+// The longest line a report file can hold. The fields' limits are at most
+// 70 characters, one byte each in the file's code page, but text pasted
+// into a panel is not cut yet: 64 KiB keeps whatever was saved readable and
+// a damaged file from being held whole.
+constexpr std::size_t kReportLineBytes = 64 * 1024;
 
 [[noreturn]] void FailAtLine(const fs::path& path, std::size_t line, const std::string& why) {
   throw EInOutError("cannot read the report file " + path.string() + ": line " +

@@ -184,10 +184,13 @@ class TSimpleReport2Header : public TBaseReportHeader, public TReportHeaderField
 };
 
 // The report file: the 36 header fields, one a line, each line ended by
-// CR LF, bytes as they are, no title. The conclusion takes line 36 and every
-// line after it, so its later lines survive a save and a load. A line break
-// inside fields 1..35 is saved as a blank (it would shift every later line):
-// the one change saving makes. Saving goes through a temporary file beside
+// CR LF, bytes as they are, no title. The conclusion takes line 36 and the
+// lines after it, at most the 7 its memo holds, so its later lines survive a
+// save and a load; blank lines may follow. A line break inside fields 1..35
+// is saved as a blank (it would shift every later line), and so is each
+// line break after the conclusion's 7th line: the changes saving makes.
+// Reading refuses a line longer than 64 KiB, text after the conclusion and
+// anything but a regular file. Saving goes through a temporary file beside
 // the target; both raise EInOutError naming the path when the file cannot
 // be created, written or opened.
 void SaveReportFile(const TReportHeaderFields& fields, const std::filesystem::path& path);

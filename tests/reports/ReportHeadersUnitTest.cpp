@@ -692,7 +692,11 @@ INSTANTIATE_TEST_SUITE_P(
                       TConclusionCase{"LfLines", "a\nb\nc", {"a", "b", "c"}, "a\r\nb\r\nc"},
                       TConclusionCase{"CrLines", "a\rb", {"a", "b"}, "a\r\nb"},
                       TConclusionCase{"TrailingLineBreak", "a\r\n", {"a", ""}, "a\r\n"},
-                      TConclusionCase{"EmptyLinesInside", "\r\n\r\nz", {"", "", "z"}, "\r\n\r\nz"}),
+                      TConclusionCase{"EmptyLinesInside", "\r\n\r\nz", {"", "", "z"}, "\r\n\r\nz"},
+                      // The memo holds 7 lines: the text of later ones goes on the 7th.
+                      TConclusionCase{"MoreLinesThanTheMemoHolds", "1\r\n2\n3\r4\r\n5\r\n6\r\n7\r\n8\r\n9",
+                                      {"1", "2", "3", "4", "5", "6", "7 8 9"},
+                                      "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7 8 9"}),
     [](const ::testing::TestParamInfo<TConclusionCase>& c) { return c.param.Name; });
 
 // Files written by hand (or by older versions): the reading rules alone.
@@ -890,8 +894,8 @@ TEST(ReportHeadersFileErrors, ReadingIsBoundedLikeEveryOtherFile) {
        "L36\r\nL37\r\n\r\n\r\n\r\n\r\n"},
       {"an eighth conclusion line", Lines(1, 43, "\r\n"),
        "line 43 \"L43\" is one line more than the conclusion's 7", ""},
-      {"a long line", Lines(1, 2, "\r\n") + std::string(5000, 'x') + "\r\n",
-       "line 3 is too long: a line of a report file holds at most 4096 bytes", ""},
+      {"a long line", Lines(1, 2, "\r\n") + std::string(70000, 'x') + "\r\n",
+       "line 3 is too long: a line of a report file holds at most 65536 bytes", ""},
       {"no line break at all", std::string(8 << 20, 'x'), "line 1 is too long", ""},
   };
   for (const auto& c : cases) {
