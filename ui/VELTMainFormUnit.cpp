@@ -326,6 +326,26 @@ std::unique_ptr<TBaseReportHeader> TVELTMainForm::NewReportHeader() const {
 // read, a damaged one) or created is said once, and the program goes on
 // with the panel's initial texts, as on a first start: the device monitor
 // and everything after it must still start.
+namespace {
+
+// The first free name of the form NAME.unreadable, NAME.unreadable-2, ...
+// beside the file, the file renamed to it; empty when that fails.
+std::filesystem::path KeepAside(const std::filesystem::path& path) {
+  for (int n = 1; n < 100; ++n) {
+    std::filesystem::path aside = path;
+    aside += n == 1 ? std::string(".unreadable") : ".unreadable-" + std::to_string(n);
+    std::error_code error;
+    if (std::filesystem::exists(aside, error) || error) {
+      continue;
+    }
+    std::filesystem::rename(path, aside, error);
+    return error ? std::filesystem::path() : aside;
+  }
+  return {};
+}
+
+}  // namespace
+
 void TVELTMainForm::LoadDefaultReport() {
   if (!AppendixHeader) {
     AppendixHeader = std::make_unique<TSimpleReportHeader>();
@@ -352,7 +372,18 @@ void TVELTMainForm::LoadDefaultReport() {
     }
   } catch (const std::exception& error) {
     DefaultReportFailed = true;
-    Feedback.ShowMessage(kApplicationTitle, TVeltApplication::ErrorText(error.what()),
+    std::string text = error.what();
+    // A report file that is there but cannot be read is the inspector's
+    // own header: it is moved aside, never written over at close.
+    if (std::filesystem::is_regular_file(path, ignored)) {
+      const std::filesystem::path aside = KeepAside(path);
+      if (!aside.empty()) {
+        text += "; it is kept as " + aside.string();
+      } else {
+        DefaultReportStays = true;
+      }
+    }
+    Feedback.ShowMessage(kApplicationTitle, TVeltApplication::ErrorText(text.c_str()),
                          TMessageIcon::Error);
     // Nothing half read stays: the header holds the panel's initial texts.
     ReportHeader = NewReportHeader();
@@ -370,7 +401,8 @@ void TVELTMainForm::SaveDefaultReport() {
   const std::filesystem::path path = DefaultReportPath();
   std::error_code ignored;
   std::filesystem::create_directories(path.parent_path(), ignored);
-  const std::string refused = DefaultReportUnwritable(path);
+  const std::string refused = DefaultReportStays ? std::string("it could not be read and could not be moved aside")
+                                                  : DefaultReportUnwritable(path);
   if (!refused.empty()) {
     ReportHeader.reset();
     if (!DefaultReportFailed) {

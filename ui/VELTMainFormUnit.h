@@ -152,6 +152,8 @@ class TVELTMainForm : public QMainWindow {
   bool Closed = false;
   // The default report could not be read, created or written; said once.
   bool DefaultReportFailed = false;
+  // An unreadable default report that could not be moved aside: left as is.
+  bool DefaultReportStays = false;
 
   TPageControl* MainPageControl;
   QLabel* StatusPanel0;

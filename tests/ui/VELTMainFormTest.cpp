@@ -202,6 +202,17 @@ TEST(MainFormTest, AnUnusableDefaultReportIsSaidOnceAndTheStartGoesOn) {
          ASSERT_EQ(::mkfifo(report.c_str(), 0600), 0);
        },
        [](const std::filesystem::path& report) { return std::filesystem::is_fifo(report); }},
+      {"a damaged report file, kept aside",
+       [](const std::filesystem::path& report) {
+         std::filesystem::create_directories(report.parent_path());
+         std::ofstream(report) << std::string(70000, 'x');  // a line no report holds
+       },
+       [](const std::filesystem::path& report) {
+         std::filesystem::path aside = report;
+         aside += ".unreadable";
+         return std::filesystem::file_size(aside) == 70000 &&
+                std::filesystem::file_size(report) > 100;  // a fresh one written
+       }},
       {"in a place that is a file",
        [](const std::filesystem::path& report) { std::ofstream(report.parent_path()) << "kept"; },
        [](const std::filesystem::path& report) {
