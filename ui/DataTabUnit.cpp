@@ -441,7 +441,10 @@ void TDataTab::Open() {
   }
   const TFileResult opened = OpenRecordFile(flaws, *path);
   if (!opened.Ok) {
-    Form.Feedback.ShowMessage(s.Error(9), s.Error(24), TMessageIcon::Error);
+    // The reader's reason (which line, what is wrong) follows the program's words.
+    Form.Feedback.ShowMessage(s.Error(9),
+                              s.Error(24) + "\n" + TVeltApplication::ErrorText(opened.Error.c_str()),
+                              TMessageIcon::Error);
     return;
   }
   flaws.FileName = path->string();

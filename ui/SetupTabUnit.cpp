@@ -788,8 +788,10 @@ void TSetupTab::Load() {
   // The file is read into a collection aside: one that cannot be read
   // leaves the configurations on screen as they were, shown, selected and
   // still at work; a cancelled choice likewise.
-  if (!LoadConfigurationFile(configs, *path).Ok) {
-    Form.Feedback.ShowMessage(s.Error(9), s.Error(25), TMessageIcon::Error);
+  if (const TFileResult loaded = LoadConfigurationFile(configs, *path); !loaded.Ok) {
+    Form.Feedback.ShowMessage(s.Error(9),
+                              s.Error(25) + "\n" + TVeltApplication::ErrorText(loaded.Error.c_str()),
+                              TMessageIcon::Error);
     return;
   }
   SelectRow(1, true);
