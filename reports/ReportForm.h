@@ -13,6 +13,26 @@ inline constexpr int kReportType1 = 1;
 inline constexpr int kReportType2 = 2;
 inline constexpr int kReportHeaderFields = 36;
 
+// The panel labels whose texts the printed sheet takes as its captions.
+// Each type has its own panel; the inspector captions (Specialist, Issuing,
+// Expiry) are always read from the type-1 panel.
+enum class TSheetCaptionLabel {
+  ControlObject,           // CObjectValCaptionLabel / CObject2ValCaptionLabel
+  ReasonAndDate,           // CtrlReasonandDataCaptionLabel / ...2...
+  ObjectDescription,       // CtrObjectDescriptionCaptionLabel / ...2...
+  NormativeDocumentation,  // CtrlNTDDocumentationCaptionLabel / ...2...
+  DeviceType,              // DeviceTypeCaptionLabel / DeviceType2CaptionLabel
+  CertificateNumber,       // SertifNumValCaptionLabel / SertifNum2ValCaptionLabel
+  CertificateExpiry,       // SertifDateValCaptionLabel / SertifDate2ValCaptionLabel
+  ProbeSerialNumber,       // ProbeSeNumValCaptionLabel / ProbeSeNum2ValCaptionLabel
+  ControlCharacteristics,  // CtrlCharacteristicsCaptionLabel / ...2...
+  Appendixes,              // ControlREsultsAppendixesLabel / ...2...
+  Conclusion,              // ZakljuchenijeLabel / ...2...
+  Specialist,              // Label23 (type 1 only)
+  Issuing,                 // Label9 (type 1 only)
+  Expiry,                  // Label10 (type 1 only)
+};
+
 class IReportForm {
  public:
   virtual ~IReportForm() = default;
@@ -30,6 +50,14 @@ class IReportForm {
   virtual void SetReportGridRowCount(int type, int rows) = 0;
   virtual std::string ReportGridCell(int type, int column, int row) const = 0;
   virtual void SetReportGridCell(int type, int column, int row, const std::string& text) = 0;
+
+  // The text of a caption label of the panel of `type`. A form without
+  // the labels gives empty captions.
+  virtual std::string SheetCaptionText(int type, TSheetCaptionLabel label) const {
+    (void)type;
+    (void)label;
+    return {};
+  }
 };
 
 }  // namespace velt

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include <ports/Errors.h>
+#include <reports/ReportJobsUnit.h>
 #include <strings/SafeSaveUnit.h>
 #include <strings/TextLines.h>
 
@@ -138,7 +139,7 @@ void TBaseReportHeader::ShowHeader(IReportForm&) {}
 void TBaseReportHeader::ReadRows(IReportForm&) {}
 void TBaseReportHeader::ReadHeader(IReportForm&) {}
 
-// The printed sheets are not built yet.
+// The base header has no sheet of its own to print.
 bool TBaseReportHeader::PreviewProtocol(void*) {
   return false;
 }
@@ -158,13 +159,13 @@ bool TBaseReportHeader::NextAppendixPage(void*) {
   return false;
 }
 bool TBaseReportHeader::BeforeSheet(void*) {
-  return false;
+  return true;
 }
 bool TBaseReportHeader::FillSheetHeader() {
   return false;
 }
 bool TBaseReportHeader::AfterPrint(void*) {
-  return false;
+  return true;
 }
 
 bool TBaseReportHeader::IsMainForm(const IReportForm& form) const {
@@ -293,7 +294,7 @@ void TSimpleReportHeader::ShowHeader(IReportForm& form) {
   if (Count() > 0) {
     ShowRows(form);
   }
-  // The caption texts of the printed sheet are set here once the sheets exist.
+  SetSheetCaptions(*this, kType, form);
 }
 
 void TSimpleReportHeader::ReadRows(IReportForm& form) {
@@ -303,6 +304,29 @@ void TSimpleReportHeader::ReadRows(IReportForm& form) {
 void TSimpleReportHeader::ReadHeader(IReportForm& form) {
   ReadFields(form, kType, *this);
   ReadRows(form);
+}
+
+// Printing: the sheet of this type, then (or only) the flaw appendix.
+bool TSimpleReportHeader::PreviewProtocol(void* sender) {
+  return RunReportJob(*this, kType, TReportJobKind::Protocol, TReportJobOutput::Preview, sender);
+}
+bool TSimpleReportHeader::PrintProtocol(void* sender) {
+  return RunReportJob(*this, kType, TReportJobKind::Protocol, TReportJobOutput::Print, sender);
+}
+bool TSimpleReportHeader::PreviewAppendix(void* sender) {
+  return RunReportJob(*this, kType, TReportJobKind::Appendix, TReportJobOutput::Preview, sender);
+}
+bool TSimpleReportHeader::PrintAppendix(void* sender) {
+  return RunReportJob(*this, kType, TReportJobKind::Appendix, TReportJobOutput::Print, sender);
+}
+bool TSimpleReportHeader::NextSheetRow(void*) {
+  return NextSheetRowOf(*this, kType, Rows);
+}
+bool TSimpleReportHeader::NextAppendixPage(void*) {
+  return NextAppendixPageOf(*this);
+}
+bool TSimpleReportHeader::FillSheetHeader() {
+  return FillSheetHeaderOf(*this, kType, *this);
 }
 
 // ---- Type 2 ---------------------------------------------------------------------------------
@@ -344,7 +368,7 @@ void TSimpleReport2Header::ShowHeader(IReportForm& form) {
   if (Count() > 0) {
     ShowRows(form);
   }
-  // The caption texts of the printed sheet are set here once the sheets exist.
+  SetSheetCaptions(*this, kType, form);
 }
 
 void TSimpleReport2Header::ReadRows(IReportForm& form) {
@@ -354,6 +378,29 @@ void TSimpleReport2Header::ReadRows(IReportForm& form) {
 void TSimpleReport2Header::ReadHeader(IReportForm& form) {
   ReadFields(form, kType, *this);
   ReadRows(form);
+}
+
+// Printing: the sheet of this type, then (or only) the flaw appendix.
+bool TSimpleReport2Header::PreviewProtocol(void* sender) {
+  return RunReportJob(*this, kType, TReportJobKind::Protocol, TReportJobOutput::Preview, sender);
+}
+bool TSimpleReport2Header::PrintProtocol(void* sender) {
+  return RunReportJob(*this, kType, TReportJobKind::Protocol, TReportJobOutput::Print, sender);
+}
+bool TSimpleReport2Header::PreviewAppendix(void* sender) {
+  return RunReportJob(*this, kType, TReportJobKind::Appendix, TReportJobOutput::Preview, sender);
+}
+bool TSimpleReport2Header::PrintAppendix(void* sender) {
+  return RunReportJob(*this, kType, TReportJobKind::Appendix, TReportJobOutput::Print, sender);
+}
+bool TSimpleReport2Header::NextSheetRow(void*) {
+  return NextSheetRowOf(*this, kType, Rows);
+}
+bool TSimpleReport2Header::NextAppendixPage(void*) {
+  return NextAppendixPageOf(*this);
+}
+bool TSimpleReport2Header::FillSheetHeader() {
+  return FillSheetHeaderOf(*this, kType, *this);
 }
 
 // ---- The report file ------------------------------------------------------------------------

@@ -16,6 +16,7 @@
 
 #include <records/UniversalDataObjectUnit.h>
 #include <reports/ReportForm.h>
+#include <reports/ReportSheetPorts.h>
 
 namespace velt {
 
@@ -90,8 +91,10 @@ class TBaseReportHeader {
   virtual void ShowHeader(IReportForm& form);
   virtual void ReadRows(IReportForm& form);
   virtual void ReadHeader(IReportForm& form);
-  // 13-21. Printing (sender: the object that asked). The printed sheets are not built yet:
-  // these do nothing and answer false.
+  // 13-21. Printing (sender: the object that asked), on the printed sheets
+  // of Printing or, when it is null, the program's (ReportPrinting()). The
+  // base header has no sheet: its print operations answer false; the
+  // before-sheet and after-print steps do nothing and answer true.
   virtual bool PreviewProtocol(void* sender);
   virtual bool PrintProtocol(void* sender);
   virtual bool PreviewAppendix(void* sender);
@@ -107,6 +110,9 @@ class TBaseReportHeader {
 
   const std::vector<TDataCell*>& FlawList() const { return Flaws; }
   std::uint16_t Count() const { return FlawCount; }
+
+  // The printed sheets this header prints on; null: the program's.
+  IReportPrinting* Printing = nullptr;
 
   // The device type of the flaw collection (TFlawDataBlock::DeviceType),
   // copied by the callers each time they add records; 2 = the records carry
@@ -127,8 +133,8 @@ class TSimpleReportHeader : public TBaseReportHeader, public TReportHeaderFields
   static constexpr int kGridColumns = 9;
   static constexpr std::size_t kRowStrings = 7;
 
-  // The overridden slots, in slot order. The reserved slots and IsMainForm
-  // are the base's; so are the print slots until the printed sheets exist.
+  // The overridden slots, in slot order. The reserved slots, the
+  // before-sheet and after-print steps and IsMainForm are the base's.
   int AddFlaw(IReportForm& form, TDataCell& record, bool refresh) override;
   int RemoveFlaw(IReportForm& form, TDataCell& record, bool refresh) override;
   bool SaveToFile(const std::filesystem::path& path) override;
@@ -138,6 +144,13 @@ class TSimpleReportHeader : public TBaseReportHeader, public TReportHeaderFields
   void ShowHeader(IReportForm& form) override;
   void ReadRows(IReportForm& form) override;
   void ReadHeader(IReportForm& form) override;
+  bool PreviewProtocol(void* sender) override;
+  bool PrintProtocol(void* sender) override;
+  bool PreviewAppendix(void* sender) override;
+  bool PrintAppendix(void* sender) override;
+  bool NextSheetRow(void* sender) override;
+  bool NextAppendixPage(void* sender) override;
+  bool FillSheetHeader() override;
 
   // Always Count() entries, entry i belonging to FlawList()[i].
   const std::vector<TFrameAdditionalData>& RowRecords() const { return Rows; }
@@ -145,9 +158,6 @@ class TSimpleReportHeader : public TBaseReportHeader, public TReportHeaderFields
   // The last report-grid cell the report tab showed a hint for.
   std::uint8_t LastHintColumn = 255;
   std::uint8_t LastHintRow = 255;
-
-  // (The composite print job, sheet then flaw appendix, comes with the
-  // printed sheets.)
 
  private:
   std::vector<TFrameAdditionalData> Rows;
@@ -171,6 +181,13 @@ class TSimpleReport2Header : public TBaseReportHeader, public TReportHeaderField
   void ShowHeader(IReportForm& form) override;
   void ReadRows(IReportForm& form) override;
   void ReadHeader(IReportForm& form) override;
+  bool PreviewProtocol(void* sender) override;
+  bool PrintProtocol(void* sender) override;
+  bool PreviewAppendix(void* sender) override;
+  bool PrintAppendix(void* sender) override;
+  bool NextSheetRow(void* sender) override;
+  bool NextAppendixPage(void* sender) override;
+  bool FillSheetHeader() override;
 
   // Always Count() entries, entry i belonging to FlawList()[i].
   const std::vector<TFrameAdditionalData>& RowRecords() const { return Rows; }

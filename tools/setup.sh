@@ -13,7 +13,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   xvfb xauth poppler-utils
   umockdev libumockdev-dev libglib2.0-dev
-  fonts-dejavu-core
+  fonts-dejavu-core fonts-liberation2
   locales
 )
 

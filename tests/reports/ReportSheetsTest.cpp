@@ -1,0 +1,266 @@
+// The printed protocol read back from its PDF: the pages there are and the
+// texts on each, for both report types and the flaw appendix, through
+// poppler's pdftotext and pdfinfo (skipped with a message when absent).
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QStringEncoder>
+#include <cstdio>
+#include <memory>
+
+#include <config/ConfigObject5_01ver_Unit.h>
+#include <reports/ReportPdfUnit.h>
+#include <strings/LocalStringsUnit.h>
+
+#include "support/RecordingFeedback.h"
+#include "support/TemporaryFolder.h"
+
+namespace velt {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TGuiEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+      qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    Application = new QGuiApplication(Argc, Argv);
+  }
+  void TearDown() override { delete Application; }
+
+ private:
+  int Argc = 1;
+  char Name[20] = "ReportSheetsTest";
+  char* Argv[2] = {Name, nullptr};
+  QGuiApplication* Application = nullptr;
+};
+
+const auto* const kGuiEnvironment = ::testing::AddGlobalTestEnvironment(new TGuiEnvironment);
+
+// Model strings are Windows-1251; the test's texts are UTF-8.
+std::string Cp(const char* utf8) {
+  QStringEncoder encoder("windows-1251");
+  const QByteArray bytes = encoder.encode(QString::fromUtf8(utf8));
+  return bytes.toStdString();
+}
+
+std::string Run(const std::string& command) {
+  std::string out;
+  if (FILE* pipe = ::popen(command.c_str(), "r")) {
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+      out.append(buffer, n);
+    }
+    ::pclose(pipe);
+  }
+  return out;
+}
+
+bool PopplerPresent() {
+  return std::system("command -v pdftotext >/dev/null 2>&1 && command -v pdfinfo >/dev/null 2>&1") ==
+         0;
+}
+
+int PdfInfoPages(const fs::path& pdf) {
+  const std::string info = Run("pdfinfo '" + pdf.string() + "'");
+  const auto at = info.find("Pages:");
+  return at == std::string::npos ? -1 : std::atoi(info.c_str() + at + 6);
+}
+
+// The text of each page (pdftotext ends every page with a form feed).
+std::vector<std::string> PageTexts(const fs::path& pdf) {
+  const std::string text = Run("pdftotext -layout '" + pdf.string() + "' -");
+  std::vector<std::string> pages;
+  std::size_t from = 0;
+  for (std::size_t ff = text.find('\f'); ff != std::string::npos; ff = text.find('\f', from)) {
+    pages.push_back(text.substr(from, ff - from));
+    from = ff + 1;
+  }
+  return pages;
+}
+
+int Occurrences(const std::string& text, const std::string& what) {
+  int n = 0;
+  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+    ++n;
+  }
+  return n;
+}
+
+class TMainForm : public IReportForm {
+ public:
+  bool IsMainWindow() const override { return true; }
+  std::string HeaderFieldText(int, int) const override { return {}; }
+  void SetHeaderFieldText(int, int, const std::string&) override {}
+  int ReportGridRowCount(int) const override { return 1000; }
+  void SetReportGridRowCount(int, int) override {}
+  std::string ReportGridCell(int, int column, int row) const override {
+    return column == 2 ? "row" + std::to_string(row) : std::string();
+  }
+  void SetReportGridCell(int, int, int, const std::string&) override {}
+};
+
+class ReportSheets : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!PopplerPresent()) {
+      GTEST_SKIP() << "pdftotext/pdfinfo (poppler-utils) are not installed";
+    }
+    ASSERT_TRUE(Strings.LoadStringFiles(VELT_SOURCE_DIR "/strings"));
+    SetProgramStrings(&Strings);
+  }
+  void TearDown() override { SetProgramStrings(nullptr); }
+
+  // Records 7001, 7002, ... with a 45° probe and a capture time.
+  void AddRecords(TBaseReportHeader& header, int count, std::uint8_t deviceType) {
+    for (int i = 0; i < count; ++i) {
+      auto record = std::make_unique<TDataCell>();
+      record->AttachOwned(std::make_unique<T5_01ConfigCell>());
+      TBaseConfigCell& cell = *record->Configuration();
+      cell.Initialise();
+      cell.SetDefaults(1);
+      cell.SetInsertionAngle(45);
+      cell.THICKNESS = 20;
+      cell.SNAP_HOUR = 13;
+      cell.SNAP_MINUTE = 7;
+      cell.SNAP_SECOND = 9;
+      cell.SNAP_DAY = 2;
+      cell.SNAP_MONTH = 11;
+      cell.SNAP_YEAR = 25;
+      record->FlawNumber = static_cast<std::uint16_t>(7001 + i);
+      record->Comments = {Cp("коммент") + std::to_string(7001 + i)};
+      header.AddFlaw(Form, *record, false);
+      Records.push_back(std::move(record));
+    }
+    header.FlawDeviceType = deviceType;
+    header.ReadRows(Form);
+  }
+
+  static void FillHeader(TReportHeaderFields& h) {
+    h.OrganizationName = Cp("Лаборатория Север");
+    h.ProtocolNumber = "PN-17";
+    h.Conclusion = Cp("Годен");
+    h.Inspectors[0].InspectorName = Cp("Иванов");
+    h.Inspectors[1].InspectorName = Cp("Сидоров");
+    h.Inspectors[2].InspectorCertificateNumber = "CERT-THREE";  // no name: not printed
+    h.Inspectors[3].InspectorName = Cp("Петров");
+  }
+
+  std::vector<std::string> Render(TBaseReportHeader& header, TReportJobKind kind) {
+    const fs::path pdf = Folder.Path / "protocol.pdf";
+    const TPdfReport report = RenderReportToPdf(header, kind, pdf);
+    EXPECT_TRUE(report.Ok()) << report.Error;
+    const std::vector<std::string> pages = PageTexts(pdf);
+    EXPECT_EQ(PdfInfoPages(pdf), report.Pages);
+    EXPECT_EQ(static_cast<int>(pages.size()), report.Pages);
+    return pages;
+  }
+
+  testing::TRecordingFeedback Feedback;
+  TLocalStrings Strings{Feedback};
+  TMainForm Form;
+  std::vector<std::unique_ptr<TDataCell>> Records;
+  testing::TTemporaryFolder Folder{"velt-report"};
+};
+
+TEST_F(ReportSheets, Type1ProtocolWithThreeRecordsHasTwoAppendixSheets) {
+  TSimpleReportHeader header;
+  FillHeader(header);
+  AddRecords(header, 3, 1);
+  const auto pages = Render(header, TReportJobKind::Protocol);
+  // 108.7 + 12.7 + 3 x 10.6 + 86.8 + 25.4 mm fit the 277 mm of a page;
+  // inspector 4's 23.3 mm go to a second page.
+  ASSERT_EQ(pages.size(), 2u + 2u);
+  for (const char* text : {"Лаборатория Север", "PN-17", "Результаты контроля:", "Номер сварного",
+                           "Примечание", "row1", "row3", "7003", "Контроль выполнили", "Годен",
+                           "Иванов", "Сидоров"}) {
+    EXPECT_NE(pages[0].find(text), std::string::npos) << text;
+  }
+  EXPECT_NE(pages[1].find("Петров"), std::string::npos);
+  const std::string sheet = pages[0] + pages[1];
+  // Inspector 3 has no name: left out; inspector 4 prints.
+  EXPECT_EQ(sheet.find("CERT-THREE"), std::string::npos);
+  EXPECT_EQ(Occurrences(sheet, "Удостоверение №"), 3);
+  // Sheet 1 holds records 1 and 2, sheet 2 record 3; no capture time for
+  // device type 1.
+  EXPECT_NE(pages[2].find("Лист 1"), std::string::npos);
+  EXPECT_NE(pages[2].find("коммент7001"), std::string::npos);
+  EXPECT_NE(pages[2].find("коммент7002"), std::string::npos);
+  EXPECT_NE(pages[3].find("Лист 2"), std::string::npos);
+  EXPECT_NE(pages[3].find("коммент7003"), std::string::npos);
+  EXPECT_EQ(pages[3].find("коммент7002"), std::string::npos);
+  EXPECT_EQ(pages[2].find("13:07:09"), std::string::npos);
+}
+
+TEST_F(ReportSheets, Type2ProtocolShowsItsTableAndCaptureTimes) {
+  TSimpleReport2Header header;
+  FillHeader(header);
+  AddRecords(header, 2, 2);
+  const auto pages = Render(header, TReportJobKind::Protocol);
+  // 113 + 20.6 + 2 x 10.6 + 81 + 23.3 mm on the first page, inspector 4
+  // on the second.
+  ASSERT_EQ(pages.size(), 2u + 1u);
+  for (const char* text : {"мм или часы", "дефекта, дБ", "от оси шва", "row1", "7002"}) {
+    EXPECT_NE(pages[0].find(text), std::string::npos) << text;
+  }
+  EXPECT_NE(pages[1].find("Петров"), std::string::npos);
+  EXPECT_NE(pages[2].find("Лист 1"), std::string::npos);
+  EXPECT_EQ(Occurrences(pages[2], "13:07:09"), 2);
+  EXPECT_EQ(Occurrences(pages[2], "02-11-2025"), 2);
+}
+
+TEST_F(ReportSheets, ALongTableShowsItsColumnTitlesOnce) {
+  TSimpleReportHeader header;
+  FillHeader(header);
+  AddRecords(header, 30, 1);
+  const auto pages = Render(header, TReportJobKind::Protocol);
+  // 14 rows fit under the title, 16 more and the closing band on page 2,
+  // the inspectors on page 3; the appendix takes 15 pages.
+  ASSERT_EQ(pages.size(), 3u + 15u);
+  EXPECT_EQ(Occurrences(pages[0] + pages[1] + pages[2], "Номер сварного"), 1);
+  EXPECT_NE(pages[0].find("Номер сварного"), std::string::npos);
+  EXPECT_NE(pages[0].find("row14"), std::string::npos);
+  EXPECT_NE(pages[1].find("row15"), std::string::npos);
+  EXPECT_NE(pages[1].find("row30"), std::string::npos);
+  EXPECT_NE(pages[1].find("Контроль выполнили"), std::string::npos);
+  EXPECT_NE(pages[17].find("Лист 15"), std::string::npos);
+}
+
+TEST_F(ReportSheets, EmptyFlawListPrintsTitleColumnTitlesAndClosing) {
+  TSimpleReportHeader header;
+  FillHeader(header);
+  const auto pages = Render(header, TReportJobKind::Protocol);
+  ASSERT_EQ(pages.size(), 1u);
+  for (const char* text : {"Лаборатория Север", "Номер сварного", "Контроль выполнили"}) {
+    EXPECT_NE(pages[0].find(text), std::string::npos) << text;
+  }
+  EXPECT_EQ(pages[0].find("Лист"), std::string::npos);
+}
+
+TEST_F(ReportSheets, AppendixAloneStartsAtSheetOne) {
+  TSimpleReportHeader header;
+  FillHeader(header);
+  AddRecords(header, 3, 2);
+  const auto pages = Render(header, TReportJobKind::Appendix);
+  ASSERT_EQ(pages.size(), 2u);
+  EXPECT_NE(pages[0].find("Лист 1"), std::string::npos);
+  EXPECT_EQ(pages[0].find("Лаборатория Север"), std::string::npos);
+  EXPECT_NE(pages[1].find("Лист 2"), std::string::npos);
+}
+
+TEST_F(ReportSheets, APdfThatCannotBeWrittenLeavesNothing) {
+  TSimpleReportHeader header;
+  AddRecords(header, 1, 1);
+  const fs::path cases[] = {Folder.Path / "missing" / "p.pdf", Folder.Path};
+  for (const fs::path& target : cases) {
+    const TPdfReport report = RenderReportToPdf(header, TReportJobKind::Protocol, target);
+    EXPECT_FALSE(report.Ok()) << target;
+    EXPECT_EQ(report.Pages, 0);
+  }
+  EXPECT_TRUE(fs::is_empty(Folder.Path));
+}
+
+}  // namespace
+}  // namespace velt
