@@ -5,9 +5,9 @@
 //
 // "Appendix500Records": the flaw appendix of 500 records (250 pages, each
 // block with its signal picture); "Sheet500Rows": the type-1 sheet with a
-// 500-row table. Each reports its pages and ms per page. Targets: at most 40 ms per page, and a peak
-// resident size below 300 MB at the end (pages are drawn as they come and
-// not held). Exit status 1 when a target is missed.
+// 500-row table. Each reports its pages and ms per page. Targets: at most 40 ms per page, and a
+// peak resident size below 300 MB at the end (pages are drawn as they come and not held). Exit
+// status 1 when a target is missed.
 #include <sys/resource.h>
 
 #include <QGuiApplication>
@@ -73,7 +73,9 @@ std::vector<std::unique_ptr<TDataCell>> MakeRecords() {
     cell.SetInsertionAngle(45);
     cell.THICKNESS = 20;
     for (std::size_t c = 0; c < record->FirstMaximums.size(); ++c) {
-      const int echo = (c > 80 && c < 90) ? 150 : (c > 200 && c < 215) ? 110 : static_cast<int>(c % 7);
+      const int echo = (c > 80 && c < 90)     ? 150
+                       : (c > 200 && c < 215) ? 110
+                                              : static_cast<int>(c % 7);
       record->FirstMaximums[c] = static_cast<std::uint8_t>(echo);
     }
     record->FlawNumber = static_cast<std::uint16_t>(i + 1);

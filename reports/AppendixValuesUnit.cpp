@@ -100,7 +100,8 @@ TAppendixBlock AppendixBlockOf(TDataCell& record, std::uint8_t deviceType) {
   const double alpha = cell->InsertionAngle();
   r[4].Value = alpha < 0.01 ? no : AppendixReal(cell->HorizontalOffset(), 0, separator);
   r[5].Value = alpha > 89.9 ? no : AppendixReal(cell->Depth(), 0, separator);
-  r[6].Value = cell->EffectiveThickness() > 0 && alpha > 0.01 ? std::to_string(cell->LegNumber()) : no;
+  r[6].Value =
+      cell->EffectiveThickness() > 0 && alpha > 0.01 ? std::to_string(cell->LegNumber()) : no;
   const double area = EquivalentArea(record);
   r[7].Value = Unavailable(area) || area <= 0 ? "--" : AppendixReal(area, 3, separator);
 

@@ -96,10 +96,10 @@ TBandPrinter::~TBandPrinter() {
 }
 
 bool TBandPrinter::Begin() {
-  Device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                   QMarginsF(kPageMarginMm, kPageMarginMm, kPageMarginMm,
-                                             kPageMarginMm),
-                                   QPageLayout::Millimeter));
+  Device.setPageLayout(
+      QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                  QMarginsF(kPageMarginMm, kPageMarginMm, kPageMarginMm, kPageMarginMm),
+                  QPageLayout::Millimeter));
   Painter = new QPainter;
   if (!Painter->begin(&Device)) {
     return false;

@@ -74,13 +74,13 @@ class TBand {
 
 // One report: the bands in the engine's order.
 struct TBandLayout {
-  std::function<void()> Start;          // before its first page
-  std::vector<TBand*> PageHeader;       // top of every page
-  TBand* Title = nullptr;               // first page only
-  TBand* ColumnHeader = nullptr;        // after the title and at the top of each page
-  TBand* Detail = nullptr;              // once for each time NeedData answers true
-  std::function<bool()> NeedData;       // fills the detail band for the next row
-  std::vector<TBand*> Summary;          // after the last row
+  std::function<void()> Start;     // before its first page
+  std::vector<TBand*> PageHeader;  // top of every page
+  TBand* Title = nullptr;          // first page only
+  TBand* ColumnHeader = nullptr;   // after the title and at the top of each page
+  TBand* Detail = nullptr;         // once for each time NeedData answers true
+  std::function<bool()> NeedData;  // fills the detail band for the next row
+  std::vector<TBand*> Summary;     // after the last row
   // Following another layout, the first page starts with the first row:
   // without rows the layout prints nothing.
   bool PageOnFirstData = false;

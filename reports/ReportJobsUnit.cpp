@@ -11,9 +11,9 @@ namespace {
 
 IReportPrinting* ProgramPrinting = nullptr;
 
-constexpr std::uint16_t kProbeNameCaption = 100;       // value string
-constexpr std::uint16_t kLevelCaption = 103;           // value string
-constexpr std::uint16_t kInspectorCertificate = 158;   // value string
+constexpr std::uint16_t kProbeNameCaption = 100;      // value string
+constexpr std::uint16_t kLevelCaption = 103;          // value string
+constexpr std::uint16_t kInspectorCertificate = 158;  // value string
 
 int Percent(int done, int count) {
   return static_cast<int>(std::lround(done * 100.0 / count));
@@ -33,8 +33,8 @@ IReportPrinting* PrintingOf(const TBaseReportHeader& header) {
   return header.Printing != nullptr ? header.Printing : ProgramPrinting;
 }
 
-bool RunReportJob(TBaseReportHeader& header, int type, TReportJobKind kind,
-                  TReportJobOutput output, void* sender) {
+bool RunReportJob(TBaseReportHeader& header, int type, TReportJobKind kind, TReportJobOutput output,
+                  void* sender) {
   IReportPrinting* printing = PrintingOf(header);
   if (printing == nullptr) {
     return false;

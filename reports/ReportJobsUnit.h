@@ -19,8 +19,8 @@ IReportPrinting* PrintingOf(const TBaseReportHeader& header);
 // sheet given the header, appendix sheet 1; then the job is run and the
 // header's after-print step follows. False without sheets or when the job
 // was not produced.
-bool RunReportJob(TBaseReportHeader& header, int type, TReportJobKind kind,
-                  TReportJobOutput output, void* sender);
+bool RunReportJob(TBaseReportHeader& header, int type, TReportJobKind kind, TReportJobOutput output,
+                  void* sender);
 
 bool FillSheetHeaderOf(const TBaseReportHeader& header, int type,
                        const TReportHeaderFields& fields);

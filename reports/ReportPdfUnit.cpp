@@ -1,9 +1,9 @@
 #include <reports/ReportPdfUnit.h>
 
+#include <unistd.h>
 #include <QPdfWriter>
 #include <cstdio>
 #include <system_error>
-#include <unistd.h>
 
 #include <reports/ReportJobsUnit.h>
 #include <reports/ReportSheetForms.h>
@@ -54,8 +54,8 @@ TPdfReport RenderReportToPdf(TBaseReportHeader& header, TReportJobKind kind, con
   TSilentProgress silent;
   TPdfSink sink(temporary);
   TReportSheets sheets(sink, progress != nullptr ? *progress : silent);
-  const int type = dynamic_cast<TSimpleReport2Header*>(&header) != nullptr ? kReportType2
-                                                                         : kReportType1;
+  const int type =
+      dynamic_cast<TSimpleReport2Header*>(&header) != nullptr ? kReportType2 : kReportType1;
   sheets.Sheet(type).SetCaptions(DefaultSheetCaptions());
 
   // The header prints on these sheets for the length of the call.

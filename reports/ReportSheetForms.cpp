@@ -90,7 +90,8 @@ TProtocolSheetForm::TProtocolSheetForm(TSheetGeometry geometry)
 void TProtocolSheetForm::BuildTitle() {
   TBand& b = Title;
   Organisation = &b.Memo(0, 0, kPrintableWidthMm, 10.8, F::Organisation, {}, Qt::AlignHCenter);
-  Fixed(b.Text(40, 12.7, 32, 5, F::Caption, {}, Qt::AlignRight), [] { return Value(kProtocolNumberCaption); });
+  Fixed(b.Text(40, 12.7, 32, 5, F::Caption, {}, Qt::AlignRight),
+        [] { return Value(kProtocolNumberCaption); });
   ProtocolNumber = &b.Text(73, 12.7, 40, 5, F::Value);
   Fixed(b.Text(114, 12.7, 8, 5, F::Caption), [] { return Value(kDateCaption); });
   ProtocolDate = &b.Text(123, 12.7, 45, 5, F::Value);

@@ -8,8 +8,8 @@
 #include <QString>
 #include <array>
 #include <functional>
-#include <utility>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include <reports/BandEngine.h>
@@ -25,10 +25,10 @@ QString SheetText(const std::string& cp1251);
 // Where a sheet's fields lie: what differs between the two report types.
 struct TSheetGeometry {
   int Type;
-  double TitleHeight;        // 108.7 / 113.0
-  double BlockRuleX;         // the two-column block's vertical rule
-  double CharacteristicsY;   // the control characteristics
-  double ClosingHeight;      // 86.8 / 81.0
+  double TitleHeight;       // 108.7 / 113.0
+  double BlockRuleX;        // the two-column block's vertical rule
+  double CharacteristicsY;  // the control characteristics
+  double ClosingHeight;     // 86.8 / 81.0
   std::array<double, 3> InspectorHeights;
   double ColumnTitleHeight;  // 12.7 / 20.6
   // The table: column edges (one more than columns), what each column

@@ -98,7 +98,12 @@ class TRecordingPrinting : public IReportPrinting {
   bool Run(TBaseReportHeader& header, int type, TReportJobKind kind,
            TReportJobOutput output) override {
     TRecordingSheet& sheet = Sheets[type];
-    Seen = {type, kind, output, sheet.RowCounter, FlawAppendix.RecordCounter, sheet.Header,
+    Seen = {type,
+            kind,
+            output,
+            sheet.RowCounter,
+            FlawAppendix.RecordCounter,
+            sheet.Header,
             FlawAppendix.CaptionsSetFor,
             FlawAppendix.SheetNumbers.empty() ? 0 : FlawAppendix.SheetNumbers.back()};
     if (kind == TReportJobKind::Protocol) {
@@ -248,7 +253,7 @@ TEST(AppendixValues, RealsArePaddedToTheirWidthOnly) {
     double Value;
     int Width;
     const char* Text;
-  } cases[] = {{5, 3, "  5.0"},      {12.34, 3, " 12.3"}, {123.45, 3, "123.5"},
+  } cases[] = {{5, 3, "  5.0"},       {12.34, 3, " 12.3"}, {123.45, 3, "123.5"},
                {1234.5, 3, "1234.5"}, {-2.5, 3, "  -2.5"}, {7, 0, "7.0"},
                {52.06, 0, "52.1"}};
   for (const auto& c : cases) {

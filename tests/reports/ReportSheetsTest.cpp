@@ -59,8 +59,8 @@ std::string Run(const std::string& command) {
 }
 
 bool PopplerPresent() {
-  return std::system("command -v pdftotext >/dev/null 2>&1 && command -v pdfinfo >/dev/null 2>&1") ==
-         0;
+  return std::system(
+             "command -v pdftotext >/dev/null 2>&1 && command -v pdfinfo >/dev/null 2>&1") == 0;
 }
 
 int PdfInfoPages(const fs::path& pdf) {
@@ -173,9 +173,9 @@ TEST_F(ReportSheets, Type1ProtocolWithThreeRecordsHasTwoAppendixSheets) {
   // 108.7 + 12.7 + 3 x 10.6 + 86.8 + 25.4 mm fit the 277 mm of a page;
   // inspector 4's 23.3 mm go to a second page.
   ASSERT_EQ(pages.size(), 2u + 2u);
-  for (const char* text : {"Лаборатория Север", "PN-17", "Результаты контроля:", "Номер сварного",
-                           "Примечание", "row1", "row3", "7003", "Контроль выполнили", "Годен",
-                           "Иванов", "Сидоров"}) {
+  for (const char* text :
+       {"Лаборатория Север", "PN-17", "Результаты контроля:", "Номер сварного", "Примечание",
+        "row1", "row3", "7003", "Контроль выполнили", "Годен", "Иванов", "Сидоров"}) {
     EXPECT_NE(pages[0].find(text), std::string::npos) << text;
   }
   EXPECT_NE(pages[1].find("Петров"), std::string::npos);
