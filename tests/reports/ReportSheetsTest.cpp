@@ -253,13 +253,22 @@ TEST_F(ReportSheets, AppendixAloneStartsAtSheetOne) {
 TEST_F(ReportSheets, APdfThatCannotBeWrittenLeavesNothing) {
   TSimpleReportHeader header;
   AddRecords(header, 1, 1);
-  const fs::path cases[] = {Folder.Path / "missing" / "p.pdf", Folder.Path};
+  const fs::path taken = Folder.Path / "taken";
+  fs::create_directory(taken);
+  // A missing folder, a folder in the target's place, and a name whose
+  // temporary file the system refuses (too long), so the writer fails.
+  const fs::path cases[] = {Folder.Path / "missing" / "p.pdf", taken,
+                            Folder.Path / (std::string(250, 'x') + ".pdf")};
   for (const fs::path& target : cases) {
     const TPdfReport report = RenderReportToPdf(header, TReportJobKind::Protocol, target);
     EXPECT_FALSE(report.Ok()) << target;
     EXPECT_EQ(report.Pages, 0);
   }
-  EXPECT_TRUE(fs::is_empty(Folder.Path));
+  std::vector<fs::path> left;
+  for (const auto& entry : fs::recursive_directory_iterator(Folder.Path)) {
+    left.push_back(entry.path());
+  }
+  EXPECT_EQ(left, std::vector<fs::path>{taken});
 }
 
 }  // namespace
