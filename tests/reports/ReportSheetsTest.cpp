@@ -46,7 +46,7 @@ std::string Cp(const char* utf8) {
   return bytes.toStdString();
 }
 
-std::string Run(const std::string& command) {
+std::string Output(const std::string& command) {
   std::string out;
   if (FILE* pipe = ::popen(command.c_str(), "r")) {
     char buffer[4096];
@@ -64,14 +64,14 @@ bool PopplerPresent() {
 }
 
 int PdfInfoPages(const fs::path& pdf) {
-  const std::string info = Run("pdfinfo '" + pdf.string() + "'");
+  const std::string info = Output("pdfinfo '" + pdf.string() + "'");
   const auto at = info.find("Pages:");
   return at == std::string::npos ? -1 : std::atoi(info.c_str() + at + 6);
 }
 
 // The text of each page (pdftotext ends every page with a form feed).
 std::vector<std::string> PageTexts(const fs::path& pdf) {
-  const std::string text = Run("pdftotext -layout '" + pdf.string() + "' -");
+  const std::string text = Output("pdftotext -layout '" + pdf.string() + "' -");
   std::vector<std::string> pages;
   std::size_t from = 0;
   for (std::size_t ff = text.find('\f'); ff != std::string::npos; ff = text.find('\f', from)) {
@@ -192,6 +192,10 @@ TEST_F(ReportSheets, Type1ProtocolWithThreeRecordsHasTwoAppendixSheets) {
   EXPECT_NE(pages[3].find("коммент7003"), std::string::npos);
   EXPECT_EQ(pages[3].find("коммент7002"), std::string::npos);
   EXPECT_EQ(pages[2].find("13:07:09"), std::string::npos);
+  // The print job's title.
+  EXPECT_NE(Output("pdfinfo '" + (Folder.Path / "protocol.pdf").string() + "'")
+                .find("Протокол ультразвукового контроля"),
+            std::string::npos);
 }
 
 TEST_F(ReportSheets, Type2ProtocolShowsItsTableAndCaptureTimes) {
