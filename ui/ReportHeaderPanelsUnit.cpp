@@ -705,4 +705,42 @@ void TReportTabForm::SetReportGridCell(int type, int column, int row, const std:
   }
 }
 
+std::string TReportTabForm::SheetCaptionText(int type, TSheetCaptionLabel label) const {
+  const TReportHeaderPanel* panel = Panel(type);
+  if (panel == nullptr) {
+    return {};
+  }
+  // The inspectors' captions stand by the first inspector's fields.
+  const auto inspector = [panel](int caption) {
+    const QLabel* shown = panel->InspectorCaption(0, caption);
+    return shown ? ToCp1251(shown->text()) : std::string();
+  };
+  const char* name = nullptr;
+  switch (label) {
+    case TSheetCaptionLabel::Specialist: return inspector(1);  // "Специалист"
+    case TSheetCaptionLabel::Expiry: return inspector(4);
+    case TSheetCaptionLabel::Issuing: return inspector(5);
+    case TSheetCaptionLabel::ControlObject: name = "CObjectValCaptionLabel"; break;
+    case TSheetCaptionLabel::ReasonAndDate: name = "CtrlReasonandDataCaptionLabel"; break;
+    case TSheetCaptionLabel::ObjectDescription: name = "CtrObjectDescriptionCaptionLabel"; break;
+    case TSheetCaptionLabel::NormativeDocumentation: name = "CtrlNTDDocumentationCaptionLabel"; break;
+    case TSheetCaptionLabel::DeviceType: name = "DeviceTypeCaptionLabel"; break;
+    case TSheetCaptionLabel::CertificateNumber: name = "SertifNumValCaptionLabel"; break;
+    case TSheetCaptionLabel::CertificateExpiry: name = "SertifDateValCaptionLabel"; break;
+    case TSheetCaptionLabel::ProbeSerialNumber: name = "ProbeSeNumValCaptionLabel"; break;
+    case TSheetCaptionLabel::ControlCharacteristics: name = "CtrlCharacteristicsCaptionLabel"; break;
+    case TSheetCaptionLabel::Appendixes: name = "ControlREsultsAppendixesLabel"; break;
+    case TSheetCaptionLabel::Conclusion: name = "ZakljuchenijeLabel"; break;
+  }
+  // The type-2 panel names its labels with a "2" (see the caption designs).
+  for (const TCaptionDesign& design : kCaptionDesigns) {
+    if (std::string_view(design.Name1) == name) {
+      const char* own = type == kReportType1 ? design.Name1 : design.Name2;
+      const QLabel* shown = own ? panel->findChild<QLabel*>(QString::fromLatin1(own)) : nullptr;
+      return shown ? ToCp1251(shown->text()) : std::string();
+    }
+  }
+  return {};
+}
+
 }  // namespace velt

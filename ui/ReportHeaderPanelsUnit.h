@@ -275,6 +275,8 @@ class TReportTabForm : public IReportForm {
   void SetReportGridRowCount(int type, int rows) override;
   std::string ReportGridCell(int type, int column, int row) const override;
   void SetReportGridCell(int type, int column, int row, const std::string& text) override;
+  // The texts of the panel's caption labels that the printed sheet repeats.
+  std::string SheetCaptionText(int type, TSheetCaptionLabel label) const override;
 
  private:
   TReportHeaderPanel* Panel(int type) const;

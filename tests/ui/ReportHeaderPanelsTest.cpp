@@ -749,6 +749,28 @@ TEST_F(ReportHeaderPanelsTextsTest, InspectorTabsGetTheirCaptionsAndHints) {
   }
 }
 
+// The printed sheet repeats the captions the panel of its type shows.
+TEST_F(ReportHeaderPanelsTextsTest, TheSheetCaptionsAreThePanelsLabels) {
+  Panel1.LoadTexts(Strings);
+  Panel2.LoadTexts(Strings);
+  using L = TSheetCaptionLabel;
+  const std::pair<L, int> labels[] = {
+      {L::ControlObject, 75},      {L::ReasonAndDate, 76},     {L::ObjectDescription, 77},
+      {L::NormativeDocumentation, 78}, {L::DeviceType, 79},   {L::CertificateNumber, 81},
+      {L::CertificateExpiry, 82},  {L::ProbeSerialNumber, 84}, {L::ControlCharacteristics, 85},
+      {L::Appendixes, 97},         {L::Conclusion, 98},        {L::Specialist, 92},
+      {L::Expiry, 95},             {L::Issuing, 96}};
+  for (int type : {kReportType1, kReportType2}) {
+    for (const auto& [label, value] : labels) {
+      EXPECT_EQ(Form.SheetCaptionText(type, label), "\xC6V" + std::to_string(value))
+          << type << "/" << value;
+    }
+  }
+  Panel2.findChild<QLabel*>("CObject2ValCaptionLabel")->setText("Own");
+  EXPECT_EQ(Form.SheetCaptionText(kReportType2, L::ControlObject), "Own");
+  EXPECT_EQ(Form.SheetCaptionText(kReportType1, L::ControlObject), "\xC6V75");
+}
+
 TEST(ReportHeaderPanelsColumnWidthsTest, FollowTheClientWidthRoundedToNearestEven) {
   struct TCase {
     int Type;
