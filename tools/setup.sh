@@ -9,9 +9,10 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
   libusb-1.0-0-dev libudev-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  nlohmann-json3-dev
+  nlohmann-json3-dev libcli11-dev
   clang-14 libclang-rt-14-dev
   xvfb xauth poppler-utils
+  cups printer-driver-cups-pdf
   umockdev libumockdev-dev libglib2.0-dev
   fonts-dejavu-core fonts-liberation2
   locales
