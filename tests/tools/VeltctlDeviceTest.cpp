@@ -265,7 +265,7 @@ TEST_F(VeltctlDeviceTest, APushedConfigurationIsWhatTheNextPullFinds) {
 
 TEST_F(VeltctlDeviceTest, UsageErrorsOfTheDeviceCommands) {
   for (const std::vector<std::string>& arguments :
-       {std::vector<std::string>{"records"}, {"configs", "--help"}, {"clock", "stop"},
+       {std::vector<std::string>{"records"}, {"configs", "--json"}, {"clock", "stop"},
         {"records", "pull"}, {"info", "extra"}, {"--simulate"}, {"records", "pull", "a", "b"}}) {
     SCOPED_TRACE(arguments[0] + (arguments.size() > 1 ? " " + arguments[1] : ""));
     const TRun run = Run(arguments);

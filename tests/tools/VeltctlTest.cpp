@@ -478,6 +478,11 @@ TEST_F(VeltctlTest, HelpGoesToStdoutWithSuccess) {
       {{"help", "dump"}, "Usage: veltctl dump [--compact] FILE"},
       {{"dump", "-h", "whatever.dtf"}, "Usage: veltctl dump"},
       {{"ascan", "--help"}, "Usage: veltctl ascan FILE N"},
+      {{"configs", "--help"}, "Usage: veltctl [--simulate PROFILE|FOLDER] configs pull|push"},
+      {{"help", "configs"}, "Usage: veltctl [--simulate PROFILE|FOLDER] configs pull|push"},
+      {{"--help", "records"}, "Usage: veltctl [--simulate PROFILE|FOLDER] records pull"},
+      {{"report", "--help"}, "Usage: veltctl report FILE.dtf --header REPORT.rct"},
+      {{"help", "report"}, "Usage: veltctl report FILE.dtf --header REPORT.rct"},
   };
   for (const auto& [arguments, start] : cases) {
     SCOPED_TRACE(arguments[0] + (arguments.size() > 1 ? " " + arguments[1] : ""));
@@ -535,6 +540,9 @@ TEST_F(VeltctlTest, FailuresGoToStderrWithTheirExitStatus) {
       {{"check"}, 2, "the file is missing"},
       {{"check", r, r}, 2, "unexpected argument"},
       {{"help", "frobnicate"}, 2, "unknown command 'frobnicate'"},
+      {{"help", "records", "push"}, 2, "unknown command 'records push'"},
+      {{"check", "info"}, 1, "info: cannot open"},
+      {{"dump", "--", "--compact"}, 1, "--compact: cannot open"},
       {{}, 2, "no command given"},
   };
   for (const auto& c : cases) {

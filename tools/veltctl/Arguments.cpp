@@ -1,105 +1,16 @@
 #include "Arguments.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <map>
+#include <tuple>
+#include <utility>
+
+#include <CLI/CLI.hpp>
 
 namespace veltctl {
 namespace {
 
-constexpr std::size_t kManySlots = 100;
-
-struct TCommandInfo {
-  TCommand Command;
-  const char* Name;         // one word, or two for the instrument's objects
-  std::size_t Operands;     // FILE, or FILE and N, or none
-  std::size_t MoreOperands; // optional ones after those (the slots of push)
-};
-
-constexpr TCommandInfo kCommands[] = {
-    {TCommand::Check, "check", 1, 0},
-    {TCommand::Dump, "dump", 1, 0},
-    {TCommand::AScan, "ascan", 2, 0},
-    {TCommand::Measure, "measure", 1, 1},
-    {TCommand::Info, "info", 0, 0},
-    {TCommand::RecordsPull, "records pull", 1, 0},
-    {TCommand::ConfigsPull, "configs pull", 1, 0},
-    {TCommand::ConfigsPush, "configs push", 1, kManySlots},
-    {TCommand::ClockSet, "clock set", 0, 0},
-};
-
-bool IsObjectWord(const std::string& word) {
-  return word == "records" || word == "configs" || word == "clock";
-}
-
-std::string Actions(const std::string& object) {
-  if (object == "clock") {
-    return "'clock set'";
-  }
-  if (object == "configs") {
-    return "'configs pull' or 'configs push'";
-  }
-  return "'records pull'";
-}
-
-const TCommandInfo* Find(const std::string& name) {
-  for (const auto& info : kCommands) {
-    if (name == info.Name) {
-      return &info;
-    }
-  }
-  return nullptr;
-}
-
-// "--simulate X" and "--simulate=X" may stand anywhere before "--"; they
-// are taken out before the command is read.
-bool TakeSimulate(std::vector<std::string>& arguments, TCommandLine& line) {
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    if (arguments[i] == "--") {
-      break;
-    }
-    if (arguments[i] == "--simulate") {
-      if (i + 1 >= arguments.size()) {
-        line.Error = "--simulate needs a profile or a folder";
-        return false;
-      }
-      line.SimulateGiven = true;
-      line.Simulate = arguments[i + 1];
-      arguments.erase(arguments.begin() + static_cast<long>(i),
-                      arguments.begin() + static_cast<long>(i) + 2);
-      --i;
-    } else if (arguments[i].starts_with("--simulate=")) {
-      line.SimulateGiven = true;
-      line.Simulate = arguments[i].substr(11);
-      arguments.erase(arguments.begin() + static_cast<long>(i));
-      --i;
-    }
-  }
-  if (line.SimulateGiven && line.Simulate.empty()) {
-    line.Error = "--simulate needs a profile or a folder";
-    return false;
-  }
-  return true;
-}
-
-const TCommandInfo& Info(TCommand command) {
-  for (const auto& info : kCommands) {
-    if (info.Command == command) {
-      return info;
-    }
-  }
-  return kCommands[0];
-}
-
-bool IsHelp(const std::string& argument) {
-  return argument == "--help" || argument == "-h";
-}
-
-TCommandLine UsageError(TCommandLine line, std::string error) {
-  line.Error = std::move(error);
-  return line;
-}
-
-// The named profiles of the simulated instrument, as Conduit lists them
-// (veltctl does not link Conduit; a test keeps the two lists equal).
 struct TProfileLine {
   const char* Profile;
   const char* Description;
@@ -143,90 +54,232 @@ std::string SimulateHelp() {
          "there; see the README.\n";
 }
 
+
+std::string CommandName(TCommand command) {
+  switch (command) {
+    case TCommand::Check: return "check";
+    case TCommand::Dump: return "dump";
+    case TCommand::AScan: return "ascan";
+    case TCommand::Measure: return "measure";
+    case TCommand::Info: return "info";
+    case TCommand::RecordsPull: return "records pull";
+    case TCommand::ConfigsPull: return "configs pull";
+    case TCommand::ConfigsPush: return "configs push";
+    case TCommand::ClockSet: return "clock set";
+    case TCommand::Report: return "report";
+    case TCommand::Records: return "records";
+    case TCommand::Configs: return "configs";
+    case TCommand::Clock: return "clock";
+    case TCommand::None: break;
+  }
+  return {};
+}
+
+bool IsGroup(TCommand command) {
+  return command == TCommand::Records || command == TCommand::Configs ||
+         command == TCommand::Clock;
+}
+
+std::string Actions(TCommand group) {
+  switch (group) {
+    case TCommand::Clock: return "'clock set'";
+    case TCommand::Configs: return "'configs pull' or 'configs push'";
+    default: return "'records pull'";
+  }
+}
+
+// The command line as CLI11 reads it: one sub-command per command, the
+// instrument's objects as sub-commands with their actions below them.
+// CLI11 is told to keep what it does not know (extras) and to pass options
+// it does not find in a command on to the program (fallthrough), so that
+// --simulate may stand anywhere and every complaint is said in veltctl's
+// own words, naming the argument.
+class TParser {
+ public:
+  explicit TParser(TCommandLine& line) : Line(line) {
+    Root.allow_extras();
+    Root.fallthrough();
+    // One command a line: after it, a command's name is an operand
+    // ("veltctl check info" checks a file called info).
+    Root.require_subcommand(0, 1);
+    Root.add_option("--simulate", Line.Simulate)->expected(0, 1);
+
+    CLI::App* check = Add(Root, "check", TCommand::Check);
+    Required(check, check->add_option("FILE", Line.File), "the file is missing");
+    CLI::App* dump = Add(Root, "dump", TCommand::Dump);
+    dump->add_flag("--compact", Line.Compact);
+    Required(dump, dump->add_option("FILE", Line.File), "the file is missing");
+    CLI::App* ascan = Add(Root, "ascan", TCommand::AScan);
+    Required(ascan, ascan->add_option("FILE", Line.File), "the file is missing");
+    Required(ascan, ascan->add_option("N", Line.RecordNumber), "the record number N is missing");
+    CLI::App* measure = Add(Root, "measure", TCommand::Measure);
+    measure->add_flag("--json", Line.Json);
+    Required(measure, measure->add_option("FILE", Line.File), "the file is missing");
+    measure->add_option("N", Line.RecordNumber);
+    Add(Root, "info", TCommand::Info);
+
+    CLI::App* records = Group("records", TCommand::Records);
+    CLI::App* recordsPull = Add(*records, "pull", TCommand::RecordsPull);
+    Required(recordsPull, recordsPull->add_option("FILE", Line.File), "the file is missing");
+    CLI::App* configs = Group("configs", TCommand::Configs);
+    CLI::App* configsPull = Add(*configs, "pull", TCommand::ConfigsPull);
+    Required(configsPull, configsPull->add_option("FILE", Line.File), "the file is missing");
+    CLI::App* push = Add(*configs, "push", TCommand::ConfigsPush);
+    Required(push, push->add_option("FILE", Line.File), "the file is missing");
+    push->add_option("SLOT", Line.Slots);
+    CLI::App* clock = Group("clock", TCommand::Clock);
+    Add(*clock, "set", TCommand::ClockSet);
+
+    CLI::App* report = Add(Root, "report", TCommand::Report);
+    Required(report, report->add_option("FILE", Line.File), "the record file is missing");
+    Required(report, report->add_option("--header", Line.Header),
+             "the report header file is missing: --header REPORT.rct");
+    report->add_option("--type", Line.ReportType);
+    Flaws = report->add_option("--records", Line.FlawNumbers);
+    CLI::Option* marked = report->add_flag("--marked", Line.Marked);
+    Flaws->excludes(marked);
+    Required(report, report->add_option("--out", Line.Out),
+             "the output file is missing: --out PROTOCOL.pdf");
+    report->add_flag("--appendix-only", Line.AppendixOnly);
+
+    CLI::App* help = Add(Root, "help", TCommand::None);
+    help->add_option("COMMAND", HelpWords);
+    Help = help;
+  }
+
+  void Parse(const std::vector<std::string>& arguments) {
+    // CLI11 takes the arguments last first.
+    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+    CLI::Option* simulate = Root.get_option("--simulate");
+    try {
+      Root.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+      Line.Help = true;
+      Line.Command = Selected().second;
+      return;
+    } catch (const CLI::ParseError& error) {
+      Line.Command = Selected().second;
+      Line.SimulateGiven = simulate->count() > 0;
+      Line.Error = Explain(&error);
+      return;
+    }
+    Line.Command = Selected().second;
+    Line.SimulateGiven = simulate->count() > 0;
+    Line.RecordsGiven = Flaws->count() > 0;
+    Line.Error = Explain(nullptr);
+    if (Line.Error.empty() && Selected().first == Help) {
+      AskedForHelp();
+    }
+  }
+
+ private:
+  CLI::App* Add(CLI::App& parent, const char* name, TCommand command) {
+    CLI::App* app = parent.add_subcommand(name);
+    Commands[app] = command;
+    return app;
+  }
+
+  CLI::App* Group(const char* name, TCommand command) {
+    CLI::App* app = Add(Root, name, command);
+    app->require_subcommand(0, 1);
+    return app;
+  }
+
+  void Required(const CLI::App* app, CLI::Option* option, std::string message) {
+    option->required();
+    Messages.emplace_back(app, option, std::move(message));
+  }
+
+  // The command the line selected (the deepest sub-command CLI11 parsed).
+  std::pair<const CLI::App*, TCommand> Selected() const {
+    const CLI::App* app = &Root;
+    while (!app->get_subcommands().empty()) {
+      app = app->get_subcommands().front();
+    }
+    const auto found = Commands.find(app);
+    return {app, found == Commands.end() ? TCommand::None : found->second};
+  }
+
+  // What is wrong with the line, in veltctl's words; empty when nothing.
+  // `error` is CLI11's own complaint, used for what has no words of ours.
+  std::string Explain(const CLI::ParseError* error) const {
+    const TCommand command = Selected().second;
+    std::vector<std::string> extras = Root.remaining(true);
+    // CLI11 keeps the "--" that ends the options among what it did not take;
+    // it was taken, as the end of the options.
+    if (const auto mark = std::find(extras.begin(), extras.end(), "--"); mark != extras.end()) {
+      extras.erase(mark);
+    }
+    if (!extras.empty()) {
+      const std::string& extra = extras.front();
+      if (extra.size() > 1 && extra.starts_with("-")) {
+        return "unknown option '" + extra + "'";
+      }
+      if (Selected().first == &Root) {
+        return "unknown command '" + extra + "'";
+      }
+      if (IsGroup(command)) {
+        return "unknown command '" + CommandName(command) + " " + extra + "'";
+      }
+      return "unexpected argument '" + extra + "'";
+    }
+    if (Line.SimulateGiven && Line.Simulate.empty()) {
+      return "--simulate needs a profile or a folder";
+    }
+    if (Selected().first == &Root) {
+      return "no command given";
+    }
+    if (IsGroup(command)) {
+      return "'" + CommandName(command) + "' needs an action: " + Actions(command);
+    }
+    for (const auto& [app, option, message] : Messages) {
+      if (app == Selected().first && option->count() == 0) {
+        return message;
+      }
+    }
+    if (dynamic_cast<const CLI::ExcludesError*>(error) != nullptr) {
+      return "--records and --marked choose the records in two ways: give one of them";
+    }
+    return error != nullptr ? error->what() : std::string();
+  }
+
+  // "help [COMMAND [ACTION]]": the help of that command, or the overall one.
+  void AskedForHelp() {
+    Line.Help = true;
+    Line.Command = TCommand::None;
+    if (HelpWords.empty()) {
+      return;
+    }
+    std::string name = HelpWords.front();
+    for (std::size_t i = 1; i < HelpWords.size(); ++i) {
+      name += " " + HelpWords[i];
+    }
+    for (const auto& [app, command] : Commands) {
+      if (command != TCommand::None && CommandName(command) == name) {
+        Line.Command = command;
+        return;
+      }
+    }
+    Line.Help = false;
+    Line.Error = "unknown command '" + name + "'";
+  }
+
+  TCommandLine& Line;
+  CLI::App Root{"The command-line companion of Velt Studio", "veltctl"};
+  std::map<const CLI::App*, TCommand> Commands;
+  // The required operands and options, with what to say when one is missing.
+  std::vector<std::tuple<const CLI::App*, const CLI::Option*, std::string>> Messages;
+  std::vector<std::string> HelpWords;
+  const CLI::App* Help = nullptr;
+  CLI::Option* Flaws = nullptr;
+};
+
 }  // namespace
 
-TCommandLine ParseCommandLine(const std::vector<std::string>& given) {
+TCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   TCommandLine line;
-  std::vector<std::string> arguments = given;
-  if (!TakeSimulate(arguments, line)) {
-    return line;
-  }
-  if (arguments.empty()) {
-    return UsageError(line, "no command given");
-  }
-  const std::string& first = arguments[0];
-  if (IsHelp(first) || first == "help") {
-    line.Help = true;
-    if (first == "help" && arguments.size() > 1) {
-      std::string name = arguments[1];
-      if (IsObjectWord(name) && arguments.size() > 2) {
-        name += " " + arguments[2];
-      }
-      const TCommandInfo* info = Find(name);
-      if (info == nullptr) {
-        return UsageError(line, "unknown command '" + name + "'");
-      }
-      line.Command = info->Command;
-    }
-    return line;
-  }
-  std::size_t words = 1;
-  std::string name = first;
-  if (IsObjectWord(first)) {
-    if (arguments.size() < 2 || arguments[1].starts_with("-")) {
-      return UsageError(line, "'" + first + "' needs an action: " + Actions(first));
-    }
-    name += " " + arguments[1];
-    words = 2;
-  }
-  const TCommandInfo* info = Find(name);
-  if (info == nullptr) {
-    return UsageError(line, first.starts_with("-") ? "unknown option '" + first + "'"
-                                                   : "unknown command '" + name + "'");
-  }
-  line.Command = info->Command;
-
-  std::vector<std::string> operands;
-  bool optionsEnded = false;
-  for (std::size_t i = words; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    if (!optionsEnded && argument == "--") {
-      optionsEnded = true;
-    } else if (!optionsEnded && IsHelp(argument)) {
-      line.Help = true;
-    } else if (!optionsEnded && line.Command == TCommand::Dump && argument == "--compact") {
-      line.Compact = true;
-    } else if (!optionsEnded && line.Command == TCommand::Measure && argument == "--json") {
-      line.Json = true;
-    } else if (!optionsEnded && argument.size() > 1 && argument.starts_with("-")) {
-      return UsageError(line, "unknown option '" + argument + "'");
-    } else {
-      operands.push_back(argument);
-    }
-  }
-  if (line.Help) {
-    return line;
-  }
-  if (operands.size() < info->Operands) {
-    return UsageError(line, info->Operands == 2 && operands.size() == 1
-                                ? "the record number N is missing"
-                                : "the file is missing");
-  }
-  if (operands.size() > info->Operands + info->MoreOperands) {
-    return UsageError(line, "unexpected argument '" +
-                                operands[info->Operands + info->MoreOperands] + "'");
-  }
-  if (info->Operands >= 1) {
-    line.File = operands[0];
-  }
-  if (info->Operands == 2) {
-    line.RecordNumber = operands[1];
-  }
-  line.Slots.assign(operands.begin() + static_cast<long>(info->Operands), operands.end());
-  if (line.Command == TCommand::Measure && !line.Slots.empty()) {
-    line.RecordNumber = line.Slots.front();
-    line.Slots.clear();
-  }
+  TParser parser(line);
+  parser.Parse(arguments);
   return line;
 }
 
@@ -342,6 +395,59 @@ std::string HelpText(TCommand command) {
              "Exit status: 0 set, 3 no instrument, one without a clock, the\n"
              "instrument did not take the time, or the exchange failed.\n" +
              SimulateHelp();
+    case TCommand::Report:
+      return "Usage: veltctl report FILE.dtf --header REPORT.rct [--type 1|2]\n"
+             "                      [--records N,N,... | --marked] --out PROTOCOL.pdf\n"
+             "                      [--appendix-only]\n"
+             "\n"
+             "Renders an inspection protocol to a PDF file, without a display, in the\n"
+             "layouts Velt Studio prints: the protocol sheet of the report type with the\n"
+             "header fields of REPORT.rct (a report file saved on the report tab) and a\n"
+             "table row per flaw, then the flaw appendix (two records a page, with their\n"
+             "signal pictures and values). Prints the number of pages written.\n"
+             "\n"
+             "  --header REPORT.rct  the report file with the protocol's header fields\n"
+             "  --type 1|2           the report type, 1 (the default) or 2\n"
+             "  --records N,N,...    the flaws of the protocol by their flaw numbers\n"
+             "                       (FLAW #), in this order\n"
+             "  --marked             the records of FILE.dtf marked for printing\n"
+             "  --out PROTOCOL.pdf   the PDF file; an existing one is replaced only when\n"
+             "                       the new one is complete\n"
+             "  --appendix-only      the flaw appendix alone, without the protocol sheet\n"
+             "\n"
+             "Without --records or --marked the marked records are taken; when none is\n"
+             "marked, the protocol lists no flaws (a report file holds no flaw list).\n"
+             "\n"
+             "Exit status: 0 written, 1 a file cannot be read or the PDF cannot be\n"
+             "written (no PDF is left behind), 2 a usage error (a flaw number that is\n"
+             "not in FILE.dtf, --marked with no record marked, --records with --marked,\n"
+             "a type other than 1 or 2, no records for the appendix alone).\n";
+    case TCommand::Records:
+      return "Usage: veltctl [--simulate PROFILE|FOLDER] records pull FILE.dtf\n"
+             "\n"
+             "The flaw records stored in the instrument:\n"
+             "  records pull FILE.dtf      download all stored records into a record file\n"
+             "\n"
+             "'veltctl records pull --help' describes the action.\n" +
+             SimulateHelp();
+    case TCommand::Configs:
+      return "Usage: veltctl [--simulate PROFILE|FOLDER] configs pull|push FILE.ctf [SLOT...]\n"
+             "\n"
+             "The instrument's configurations:\n"
+             "  configs pull FILE.ctf      download all configurations into a file\n"
+             "  configs push FILE.ctf [SLOT...]  upload configurations from a file\n"
+             "\n"
+             "'veltctl configs pull --help' or 'veltctl configs push --help' describes\n"
+             "an action.\n" +
+             SimulateHelp();
+    case TCommand::Clock:
+      return "Usage: veltctl [--simulate PROFILE|FOLDER] clock set\n"
+             "\n"
+             "The instrument's clock:\n"
+             "  clock set                  set the instrument's clock to the local time\n"
+             "\n"
+             "'veltctl clock set --help' describes the action.\n" +
+             SimulateHelp();
     case TCommand::None:
       break;
   }
@@ -363,6 +469,10 @@ std::string HelpText(TCommand command) {
          "  configs push FILE.ctf [SLOT...]  upload configurations from a file\n"
          "  clock set                  set the instrument's clock to the local time\n"
          "\n"
+         "Protocols:\n"
+         "  report FILE.dtf --header REPORT.rct --out PROTOCOL.pdf\n"
+         "                             render an inspection protocol to PDF\n"
+         "\n"
          "'veltctl COMMAND --help' or 'veltctl help COMMAND' describes a command.\n"
          "Exit status: 0 success, 1 a file failure, 2 a usage error, 3 an instrument\n"
          "failure.\n" +
@@ -373,7 +483,7 @@ std::string UsageHint(TCommand command) {
   if (command == TCommand::None) {
     return "Try 'veltctl --help'.";
   }
-  return std::string("Try 'veltctl ") + Info(command).Name + " --help'.";
+  return "Try 'veltctl " + CommandName(command) + " --help'.";
 }
 
 }  // namespace veltctl

@@ -25,7 +25,12 @@ enum class TCommand {
   RecordsPull,
   ConfigsPull,
   ConfigsPush,
-  ClockSet
+  ClockSet,
+  Report,
+  // The instrument's objects alone: only their help is asked for.
+  Records,
+  Configs,
+  Clock
 };
 
 struct TCommandLine {
@@ -38,10 +43,19 @@ struct TCommandLine {
   std::vector<std::string> Slots;  // configs push: the slots as typed
   bool SimulateGiven = false;
   std::string Simulate;  // --simulate PROFILE|FOLDER
+  // report: the header file, the type as typed, the flaw numbers as typed,
+  // the output file and what to print.
+  std::string Header;
+  std::string ReportType = "1";
+  bool RecordsGiven = false;
+  std::string FlawNumbers;
+  bool Marked = false;
+  std::string Out;
+  bool AppendixOnly = false;
   std::string Error;         // non-empty: a usage error, said in this text
 };
 
-// Reads the arguments after the program name.
+// Reads the arguments after the program name (with CLI11).
 TCommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 // The help of one command, or the overall help for TCommand::None.

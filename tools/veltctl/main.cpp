@@ -1,7 +1,7 @@
 // veltctl: the command-line companion of Velt Studio for record and
 // configuration files (check, dump as JSON, A-scan text, measurement
-// results) and for the instrument (info, records and configurations pulled
-// and pushed, clock).
+// results, protocols rendered to PDF) and for the instrument (info, records
+// and configurations pulled and pushed, clock).
 #include <exception>
 #include <iostream>
 #include <string>
@@ -13,6 +13,9 @@
 #include "Commands.h"
 #include "DeviceCommands.h"
 #include "MeasureCommand.h"
+#ifdef VELTCTL_REPORT
+#include "ReportCommand.h"
+#endif
 
 int main(int argc, char** argv) {
   using namespace veltctl;
@@ -59,8 +62,19 @@ int main(int argc, char** argv) {
       case TCommand::ClockSet:
         status = RunClockSet(line, std::cout, std::cerr);
         break;
+      case TCommand::Report:
+#ifdef VELTCTL_REPORT
+        status = RunReport(line, argc, argv, std::cout, std::cerr);
+#else
+        std::cerr << "veltctl: this veltctl was built without Qt: it cannot draw protocols\n";
+        status = kExitUsage;
+#endif
+        break;
       case TCommand::None:
-        std::cout << HelpText(TCommand::None);
+      case TCommand::Records:
+      case TCommand::Configs:
+      case TCommand::Clock:
+        std::cout << HelpText(line.Command);
         break;
     }
     std::cout.flush();
