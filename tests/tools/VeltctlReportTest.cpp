@@ -152,6 +152,7 @@ TEST_F(VeltctlReportTest, FailuresSayWhyAndLeaveNoPdf) {
       {{"report", "DTF", "--header", "RCT", "--out", "PDF", "--type", "3"}, 2,
        "must be 1 or 2, not '3'"},
       {{"report", "DTF", "--header", "RCT"}, 2, "--out PROTOCOL.pdf"},
+      {{"report", "DTF", "--header", "RCT", "--out", "PDF", "--type"}, 2, "--type needs a value"},
   };
   for (const TFailureCase& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.Arguments));

@@ -102,7 +102,8 @@ class TParser {
     // One command a line: after it, a command's name is an operand
     // ("veltctl check info" checks a file called info).
     Root.require_subcommand(0, 1);
-    Root.add_option("--simulate", Line.Simulate)->expected(0, 1);
+    // Given twice, an option's last value counts, as in most programs.
+    Root.add_option("--simulate", Line.Simulate)->expected(0, 1)->take_last();
 
     CLI::App* check = Add(Root, "check", TCommand::Check);
     Required(check, check->add_option("FILE", Line.File), "the file is missing");
@@ -132,13 +133,13 @@ class TParser {
 
     CLI::App* report = Add(Root, "report", TCommand::Report);
     Required(report, report->add_option("FILE", Line.File), "the record file is missing");
-    Required(report, report->add_option("--header", Line.Header),
+    Required(report, report->add_option("--header", Line.Header)->take_last(),
              "the report header file is missing: --header REPORT.rct");
-    report->add_option("--type", Line.ReportType);
-    Flaws = report->add_option("--records", Line.FlawNumbers);
+    report->add_option("--type", Line.ReportType)->take_last();
+    Flaws = report->add_option("--records", Line.FlawNumbers)->take_last();
     CLI::Option* marked = report->add_flag("--marked", Line.Marked);
     Flaws->excludes(marked);
-    Required(report, report->add_option("--out", Line.Out),
+    Required(report, report->add_option("--out", Line.Out)->take_last(),
              "the output file is missing: --out PROTOCOL.pdf");
     report->add_flag("--appendix-only", Line.AppendixOnly);
 
@@ -236,6 +237,11 @@ class TParser {
       if (app == Selected().first && option->count() == 0) {
         return message;
       }
+    }
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(error) != nullptr) {
+      // An option given last on the line without its value.
+      const std::string what = error->what();
+      return what.substr(0, what.find(':')) + " needs a value";
     }
     if (dynamic_cast<const CLI::ExcludesError*>(error) != nullptr) {
       return "--records and --marked choose the records in two ways: give one of them";
