@@ -144,6 +144,10 @@ int RunReport(const TCommandLine& line, int& argc, char** argv, std::ostream& ou
     return UsageFailure(err, "no records for the flaw appendix: " + line.File +
                                  " has no record marked for printing; choose them with --records");
   }
+  if (chosen.empty()) {
+    err << "veltctl: warning: no record of " << line.File
+        << " is marked for printing: the protocol lists no flaws\n";
+  }
   TCommandLineForm form;
   header->FlawDeviceType = records.DeviceType;
   for (velt::TDataCell* record : chosen) {
