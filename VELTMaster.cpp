@@ -18,7 +18,9 @@
 #include <strings/RunTimeFoldersUnit.h>
 #include <strings/SafeSaveUnit.h>
 #include <ui/GuiTimeSourceUnit.h>
+#include <reports/ReportSheetForms.h>
 #include <ui/ProgressFormUnit.h>
+#include <ui/QuickRepViewerUnit.h>
 #include <ui/QtUserFeedback.h>
 #include <ui/VELTMainFormUnit.h>
 #include <ui/VeltApplicationUnit.h>
@@ -52,6 +54,14 @@ int main(int argc, char** argv) {
     velt::TVELTMainForm mainForm(strings, connection, feedback, progress, time,
                                  velt::ResolveRunTimeFolders());
     progress.Form();  // the progress window exists from the start, hidden
+    // The printed sheets (type 2, type 1, flaw appendix, in that order) and
+    // the preview window; the report headers print on them from now on.
+    velt::TGuiReportJobSink jobs;
+    velt::TReportSheets sheets(jobs, progress);
+    velt::TQuickRepViewerForm viewer(strings, feedback);
+    jobs.SetViewer(&viewer);
+    mainForm.Viewer = &viewer;
+    velt::SetReportPrinting(&sheets);
     if (printState) {
       mainForm.OnFirstShowingDone = [&mainForm, &strings]() {
         if (strings.LookupPath(velt::TStringFile::Captions).empty() || !mainForm.StringsLoaded()) {
@@ -65,6 +75,8 @@ int main(int argc, char** argv) {
     }
     mainForm.show();
     result = velt::TVeltApplication::exec();
+    velt::SetReportPrinting(nullptr);
+    mainForm.Viewer = nullptr;
   }
   application.SetErrorFeedback(nullptr);
   velt::SetProgramStrings(nullptr);

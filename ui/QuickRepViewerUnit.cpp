@@ -262,6 +262,8 @@ TQuickRepViewerForm::TQuickRepViewerForm(const TLocalStrings& strings, IUserFeed
       Dialogs(std::make_unique<TQtFileDialogs>(this)),
       PreviewPrinter(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
   setObjectName("QuickRepViewerForm");
+  // A secondary window: closing the main window ends the program.
+  setAttribute(Qt::WA_QuitOnClose, false);
   ChoosePrinter = [this](QPrinter& printer) { return ShowPrintDialog(printer, this); };
   PageTabs = new QTabWidget(this);
   Preview = new QPrintPreviewWidget(PreviewPrinter.get(), PageTabs);

@@ -29,6 +29,7 @@
 #include <ui/DeviceMonitorUnit.h>
 #include <ui/PageControlUnit.h>
 #include <ui/ProgressFormUnit.h>
+#include <ui/QuickRepViewerUnit.h>
 #include <ui/ReportHeaderPanelsUnit.h>
 #include <ui/VeltApplicationUnit.h>
 
@@ -38,6 +39,7 @@ namespace {
 constexpr const char* kApplicationTitle = "Velt Studio 3";
 constexpr int kClientWidth = 996;
 constexpr int kUnplugHint = 156;
+constexpr int kOpenSavedReportHint = 137;
 constexpr int kClientHeight = 716;
 const char* const kTabNames[4] = {"DataTabSheet", "SetupTabSheet", "OnlineTabSheet",
                                   "ReportTabSheet"};
@@ -171,6 +173,13 @@ void TVELTMainForm::CreateActions() {
   UnplugDeviceAction = MakeTabAction(*this, "UnplugDeviceAction", 3, kUnplugHint);
   UnplugDeviceAction->setEnabled(false);
   connect(UnplugDeviceAction, &QAction::triggered, this, &TVELTMainForm::UnplugDevice);
+  // F12 on the report tab: a saved report into the preview window.
+  connect(MakeTabAction(*this, "OpenQRPReportAction", 12, kOpenSavedReportHint),
+          &QAction::triggered, this, [this] {
+            if (Viewer != nullptr) {
+              Viewer->OpenChosen(FileDialogs());
+            }
+          });
 }
 
 void TVELTMainForm::SetFileDialogs(std::unique_ptr<IFileDialogs> dialogs) {

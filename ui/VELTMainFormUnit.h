@@ -35,6 +35,7 @@ class TPageControl;
 class TReportTabForm;
 class TSimpleReportMainReportPanel;
 class TSimpleReport2MainReportPanel;
+class TQuickRepViewerForm;
 
 enum TMainTab : int { kDataTab = 0, kSetupTab = 1, kOnlineTab = 2, kReportTab = 3 };
 
@@ -67,6 +68,9 @@ class TVELTMainForm : public QMainWindow {
   // The signal pictures' colours on screen and on paper, set at first showing.
   TColourScheme ScreenScheme;
   TColourScheme PrintScheme;
+  // The preview window of printed and saved reports, made at start after
+  // the printed sheets; OpenQRPReportAction (F12) opens saved ones there.
+  TQuickRepViewerForm* Viewer = nullptr;
 
   // ---- Operations of the window ------------------------------------------
   void RefreshEnabledStates();
