@@ -17,6 +17,7 @@
 #include <QPrinter>
 #include <QSaveFile>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -300,7 +301,13 @@ TQuickRepViewerForm::TQuickRepViewerForm(const TLocalStrings& strings, IUserFeed
     if (i == 3 || i == 7 || i == 8 || i == 10) {
       tools->addSeparator();
     }
-    QAction* action = tools->addAction(QString());
+    QIcon picture = button.Picture != nullptr
+                        ? QIcon(QStringLiteral(":/qt-project.org/dialogs/qprintpreviewdialog/images/"
+                                               "%1-24.png")
+                                    .arg(QLatin1String(button.Picture)))
+                        : style()->standardIcon(i == 10 ? QStyle::SP_DialogSaveButton
+                                                        : QStyle::SP_DialogOpenButton);
+    QAction* action = tools->addAction(picture, QString());
     action->setObjectName(button.Name);
     connect(action, &QAction::triggered, this, work[i]);
     ++i;
@@ -327,14 +334,11 @@ void TQuickRepViewerForm::LoadTexts() {
   setWindowTitle(CaptionText(Strings, kWindowTitle));
   PageTabs->setTabText(0, CaptionText(Strings, kPagesTab));
   auto* tools = findChild<QToolBar*>("PreviewToolBar");
-  const QStringList glyphs = {"[ ]", "1:1", "<->", "|<", "<", ">", ">|", "#", "P?", "P", "S", "O"};
-  int i = 0;
   for (const TPreviewButton& button : kPreviewButtons) {
     if (QAction* action = tools->findChild<QAction*>(button.Name)) {
-      action->setText(glyphs[i]);
+      action->setText(Text(Strings, button.Hint));
       action->setToolTip(Text(Strings, button.Hint));
     }
-    ++i;
   }
   CloseButton->setText(Text(Strings, kCloseText));
   CloseButton->setToolTip(Text(Strings, kCloseHint));
@@ -436,9 +440,11 @@ bool TQuickRepViewerForm::SaveReport() {
   if (Pages.Pages.empty()) {
     return false;
   }
-  // The dialog keeps the name as typed: ".pdf" makes a PDF file.
-  const auto path = Dialogs->ChooseSave(
-      {CaptionText(Strings, kSaveTitle), SavedReportsFilter(Strings), QStringLiteral("qrp")});
+  // A name ending in ".pdf" makes a PDF file, any other a saved report.
+  const auto path = Dialogs->ChooseSave({CaptionText(Strings, kSaveTitle),
+                                         Text(Strings, kSavedReports) +
+                                             QStringLiteral("(*.qrp *.pdf)|*.qrp"),
+                                         QStringLiteral("qrp")});
   return path && SaveTo(*path);
 }
 
