@@ -44,10 +44,14 @@ start() {
     return 0
   fi
   if [ -s "$state" ]; then
-    say "already set up by an earlier start (see $state)"
-    return 0
+    if cupsd_running && lpstat -p "$queue" >/dev/null 2>&1; then
+      say "already set up by an earlier start (see $state)"
+      return 0
+    fi
+    # Left by a run that was killed before its stop: go on from it, so the
+    # next stop undoes what that run did too.
   fi
-  : >"$state"
+  touch "$state"
   if ! cupsd_running; then
     mkdir -p /run/cups
     if ! cupsd; then
@@ -94,7 +98,7 @@ stop() {
     rm -f "$conf"
   fi
   local pid
-  pid=$(awk '$1 == "cupsd" {print $2}' "$state")
+  pid=$(awk '$1 == "cupsd" {p = $2} END {print p}' "$state")
   if [ -n "$pid" ]; then
     if [ "$(cat /proc/"$pid"/comm 2>/dev/null)" = cupsd ]; then
       kill "$pid" 2>/dev/null
