@@ -240,6 +240,7 @@ TRenderedReport RecordJob(TReportJob& job, double dpi) {
   TRecordingPrinter printer(dpi);
   TRenderedReport report;
   report.Dpi = dpi;
+  report.Title = job.Title();
   if (job.Render(printer) < 0) {
     return report;
   }
@@ -467,7 +468,7 @@ bool TQuickRepViewerForm::SaveTo(const std::filesystem::path& path) {
   int pages = -1;
   {
     QPdfWriter writer(&file);
-    writer.setTitle(windowTitle());
+    writer.setTitle(Pages.Title);
     writer.setCreator(QStringLiteral("Velt Studio 3"));
     writer.setResolution(int(Pages.Dpi));
     pages = PlayPages(Pages, writer);
@@ -495,7 +496,7 @@ bool TQuickRepViewerForm::Print() {
   if (SetupPrinter) {
     printer.setPrinterName(SetupPrinter->printerName());
   }
-  printer.setDocName(windowTitle());
+  printer.setDocName(Pages.Title);
   if (!ChoosePrinter || !ChoosePrinter(printer)) {
     return false;
   }

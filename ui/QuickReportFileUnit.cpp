@@ -35,7 +35,7 @@ TQrpResult SaveQrp(const TRenderedReport& report, const std::filesystem::path& p
   out.setVersion(QDataStream::Qt_6_0);
   out.writeRawData(kMagic, sizeof kMagic);
   out << kQrpVersion << quint32(report.Pages.size()) << report.PageSizeMm.width()
-      << report.PageSizeMm.height() << report.Dpi;
+      << report.PageSizeMm.height() << report.Dpi << report.Title;
   for (const QPicture& page : report.Pages) {
     out.writeBytes(page.data(), page.size());
   }
@@ -69,7 +69,7 @@ TQrpResult LoadQrp(const std::filesystem::path& path, TRenderedReport& report) {
   if (in.status() == QDataStream::Ok && version != kQrpVersion) {
     return {false, "a saved report of another version (" + std::to_string(version) + ")"};
   }
-  in >> count >> width >> height >> read.Dpi;
+  in >> count >> width >> height >> read.Dpi >> read.Title;
   if (in.status() != QDataStream::Ok) {
     return {false, "the file ends inside its header"};
   }

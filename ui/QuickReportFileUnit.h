@@ -3,13 +3,15 @@
 // that were shown.
 //
 // The file: the magic "VELTQRP\n", a format version, the page count, the
-// page size (mm) and the resolution the pages were recorded at, then each
+// page size (mm), the resolution the pages were recorded at and the job's
+// title, then each
 // page as its byte length and the QPicture's own data. Integers and reals
 // are big-endian (QDataStream, Qt 6.0 layout).
 #pragma once
 
 #include <QPicture>
 #include <QSizeF>
+#include <QString>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -23,6 +25,8 @@ struct TRenderedReport {
   // Dots per inch of the pictures' coordinates; the origin is the top-left
   // corner of the printable area.
   double Dpi = 1200.0;
+  // The print job's title, kept for printing the pages again.
+  QString Title;
   std::vector<QPicture> Pages;
 };
 

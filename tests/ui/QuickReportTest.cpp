@@ -173,6 +173,7 @@ TEST_F(QuickReport, PreviewShowsTheJobAndASavedReportReopensPageForPage) {
   const TRenderedReport& read = reopened.Report();
   ASSERT_EQ(read.Pages.size(), shown.Pages.size());
   EXPECT_EQ(read.PageSizeMm, shown.PageSizeMm);
+  EXPECT_EQ(read.Title, FromCp1251(Strings.Caption(157)));
   EXPECT_EQ(reopened.PreviewWidget().pageCount(), 3);
   for (std::size_t page = 0; page < shown.Pages.size(); ++page) {
     const QImage before = Raster(shown, page);
@@ -223,7 +224,7 @@ TEST_F(QuickReport, DamagedSavedReportsAreRefusedWithoutChange) {
   ASSERT_TRUE(SaveQrp(Viewer.Report(), good).Ok);
   const QByteArray bytes = ReadAll(good);
   const QImage shown = Raster(Viewer.Report(), 0);
-  // Offsets: magic 0, version 8, count 12, sizes and dpi 16..40, page 1's length 40.
+  // Offsets: magic 0, version 8, count 12, sizes and dpi 16..40, the title.
   const struct {
     const char* Name;
     std::function<QByteArray()> Bytes;  // nothing: the file is not there
@@ -237,7 +238,7 @@ TEST_F(QuickReport, DamagedSavedReportsAreRefusedWithoutChange) {
       {"another version", [&] { QByteArray b = bytes; b[11] = 2; return b; }},
       {"no pages", [&] { QByteArray b = bytes; b[15] = 0; return b; }},
       {"more pages than it has", [&] { QByteArray b = bytes; b[15] = 3; return b; }},
-      {"a page damaged", [&] { QByteArray b = bytes; b[60] = char(b[60] ^ 0x5a); return b; }},
+      {"a page damaged", [&] { QByteArray b = bytes; b[200] = char(b[200] ^ 0x5a); return b; }},
       {"trailing bytes", [&] { return bytes + QByteArray(16, 'x'); }},
   };
   for (const auto& c : cases) {
