@@ -101,9 +101,26 @@ TEST_F(ReportWindows, MarkedRecordsArePreviewedAndPrintedAsTheAppendix) {
   EXPECT_EQ(asked, 1);
   EXPECT_EQ(PdfPages(pdf), 2);
 
+  // The pages shown print again from the preview window.
+  const std::filesystem::path again = F.Data / "again.pdf";
+  QString title;
+  Viewer.ChoosePrinter = [&](QPrinter& printer) {
+    title = printer.docName();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(again.string()));
+    return true;
+  };
+  EXPECT_TRUE(Viewer.Print());
+  EXPECT_EQ(title, FromCp1251(F.Strings.Caption(157)));
+  EXPECT_EQ(PdfPages(again), 2);
+
   // A cancelled print dialog prints nothing.
   std::filesystem::remove(pdf);
-  Jobs.ChoosePrinter = [](QPrinter&) { return false; };
+  Jobs.ChoosePrinter = [&](QPrinter& printer) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf.string()));
+    return false;
+  };
   testing::SendKey(*Form, QEvent::KeyPress, Qt::Key_F10);
   EXPECT_FALSE(std::filesystem::exists(pdf));
 }
