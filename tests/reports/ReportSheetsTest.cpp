@@ -12,6 +12,7 @@
 #include <reports/ReportPdfUnit.h>
 #include <strings/LocalStringsUnit.h>
 
+#include "support/PdfTools.h"
 #include "support/RecordingFeedback.h"
 #include "support/TemporaryFolder.h"
 
@@ -46,32 +47,9 @@ std::string Cp(const char* utf8) {
   return bytes.toStdString();
 }
 
-std::string Output(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = ::popen(command.c_str(), "r")) {
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-      out.append(buffer, n);
-    }
-    ::pclose(pipe);
-  }
-  return out;
-}
-
-bool PopplerPresent() {
-  return std::system(
-             "command -v pdftotext >/dev/null 2>&1 && command -v pdfinfo >/dev/null 2>&1") == 0;
-}
-
-int PdfInfoPages(const fs::path& pdf) {
-  const std::string info = Output("pdfinfo '" + pdf.string() + "'");
-  const auto at = info.find("Pages:");
-  return at == std::string::npos ? -1 : std::atoi(info.c_str() + at + 6);
-}
-
 // The text of each page (pdftotext ends every page with a form feed).
 std::vector<std::string> PageTexts(const fs::path& pdf) {
-  const std::string text = Output("pdftotext -layout '" + pdf.string() + "' -");
+  const std::string text = testing::CommandOutput("pdftotext -layout '" + pdf.string() + "' -");
   std::vector<std::string> pages;
   std::size_t from = 0;
   for (std::size_t ff = text.find('\f'); ff != std::string::npos; ff = text.find('\f', from)) {
@@ -105,7 +83,7 @@ class TMainForm : public IReportForm {
 class ReportSheets : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!PopplerPresent()) {
+    if (!testing::PopplerPresent()) {
       GTEST_SKIP() << "pdftotext/pdfinfo (poppler-utils) are not installed";
     }
     ASSERT_TRUE(Strings.LoadStringFiles(VELT_SOURCE_DIR "/strings"));
@@ -153,7 +131,7 @@ class ReportSheets : public ::testing::Test {
     const TPdfReport report = RenderReportToPdf(header, kind, pdf);
     EXPECT_TRUE(report.Ok()) << report.Error;
     const std::vector<std::string> pages = PageTexts(pdf);
-    EXPECT_EQ(PdfInfoPages(pdf), report.Pages);
+    EXPECT_EQ(testing::PdfPages(pdf), report.Pages);
     EXPECT_EQ(static_cast<int>(pages.size()), report.Pages);
     return pages;
   }
@@ -193,7 +171,7 @@ TEST_F(ReportSheets, Type1ProtocolWithThreeRecordsHasTwoAppendixSheets) {
   EXPECT_EQ(pages[3].find("коммент7002"), std::string::npos);
   EXPECT_EQ(pages[2].find("13:07:09"), std::string::npos);
   // The print job's title.
-  EXPECT_NE(Output("pdfinfo '" + (Folder.Path / "protocol.pdf").string() + "'")
+  EXPECT_NE(testing::CommandOutput("pdfinfo '" + (Folder.Path / "protocol.pdf").string() + "'")
                 .find("Протокол ультразвукового контроля"),
             std::string::npos);
 }

@@ -14,6 +14,7 @@
 #include <config/ConfigObject5_01ver_Unit.h>
 #include <records/RecordFilesUnit.h>
 
+#include "support/PdfTools.h"
 #include "tools/VeltctlRunSupport.h"
 
 namespace velt {
@@ -21,21 +22,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Output(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = ::popen(command.c_str(), "r")) {
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-      out.append(buffer, n);
-    }
-    ::pclose(pipe);
-  }
-  return out;
-}
-
 // The flaw numbers the appendix blocks of the PDF show, in page order.
 std::vector<int> AppendixFlaws(const fs::path& pdf) {
-  const std::string text = Output("pdftotext -layout '" + pdf.string() + "' -");
+  const std::string text = testing::CommandOutput("pdftotext -layout '" + pdf.string() + "' -");
   static const std::regex kBlock("Кадр №\\s+(\\d+)");
   std::vector<int> flaws;
   for (auto it = std::sregex_iterator(text.begin(), text.end(), kBlock);
@@ -45,17 +34,10 @@ std::vector<int> AppendixFlaws(const fs::path& pdf) {
   return flaws;
 }
 
-int PdfPages(const fs::path& pdf) {
-  const std::string info = Output("pdfinfo '" + pdf.string() + "' 2>/dev/null");
-  const auto at = info.find("Pages:");
-  return at == std::string::npos ? -1 : std::atoi(info.c_str() + at + 6);
-}
-
 class VeltctlReportTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (std::system("command -v pdftotext >/dev/null 2>&1 && "
-                    "command -v pdfinfo >/dev/null 2>&1") != 0) {
+    if (!testing::PopplerPresent()) {
       GTEST_SKIP() << "pdftotext/pdfinfo (poppler-utils) are not installed";
     }
     // veltctl needs no display: it must choose the offscreen platform itself.
@@ -124,11 +106,11 @@ TEST_F(VeltctlReportTest, WritesTheChosenRecordsAndSaysHowManyPages) {
     fs::remove(Pdf);
     const TRun run = Run(arguments);
     ASSERT_EQ(run.Status, 0) << run.Err;
-    const int pages = PdfPages(Pdf);
+    const int pages = testing::PdfPages(Pdf);
     EXPECT_GT(pages, 0);
     EXPECT_EQ(run.Out, Pdf + ": " + std::to_string(pages) + (pages == 1 ? " page\n" : " pages\n"));
     EXPECT_EQ(AppendixFlaws(Pdf), c.Flaws);
-    const std::string text = Output("pdftotext '" + Pdf + "' -");
+    const std::string text = testing::CommandOutput("pdftotext '" + Pdf + "' -");
     EXPECT_EQ(text.find("field3") != std::string::npos, c.Sheet) << "the protocol number";
   }
 }

@@ -26,6 +26,7 @@
 #include <ui/QuickRepViewerUnit.h>
 
 #include "QtApplicationEnvironment.h"
+#include "support/PdfTools.h"
 #include "support/RecordingFeedback.h"
 #include "support/TemporaryFolder.h"
 
@@ -39,32 +40,9 @@ std::string Cp(const char* utf8) {
   return QByteArray(encoder.encode(QString::fromUtf8(utf8))).toStdString();
 }
 
-std::string Output(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = ::popen(command.c_str(), "r")) {
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-      out.append(buffer, n);
-    }
-    ::pclose(pipe);
-  }
-  return out;
-}
-
-bool PopplerPresent() {
-  return std::system("command -v pdftotext >/dev/null 2>&1 && command -v pdfinfo >/dev/null 2>&1") ==
-         0;
-}
-
-int PdfPages(const fs::path& pdf) {
-  const std::string info = Output("pdfinfo '" + pdf.string() + "' 2>/dev/null");
-  const auto at = info.find("Pages:");
-  return at == std::string::npos ? -1 : std::atoi(info.c_str() + at + 6);
-}
-
 // The words of each page.
 std::vector<std::multiset<std::string>> PageWords(const fs::path& pdf) {
-  const std::string text = Output("pdftotext '" + pdf.string() + "' -");
+  const std::string text = testing::CommandOutput("pdftotext '" + pdf.string() + "' -");
   std::vector<std::multiset<std::string>> pages(1);
   std::string word;
   for (char c : text) {
@@ -186,7 +164,7 @@ TEST_F(QuickReport, PreviewShowsTheJobAndASavedReportReopensPageForPage) {
 
 // The pages shown are those the printed protocol has, word for word.
 TEST_F(QuickReport, PreviewSavedAsPdfHasTheTextsOfTheProtocol) {
-  if (!PopplerPresent()) {
+  if (!testing::PopplerPresent()) {
     GTEST_SKIP() << "pdftotext/pdfinfo (poppler-utils) are not installed";
   }
   ASSERT_TRUE(Header.PreviewProtocol(nullptr));
@@ -194,7 +172,7 @@ TEST_F(QuickReport, PreviewSavedAsPdfHasTheTextsOfTheProtocol) {
   ASSERT_TRUE(Viewer.SaveTo(fromPreview));
   const fs::path direct = Folder / "direct.pdf";
   ASSERT_TRUE(RenderReportToPdf(Header, TReportJobKind::Protocol, direct).Ok());
-  EXPECT_EQ(PdfPages(fromPreview), 3);
+  EXPECT_EQ(testing::PdfPages(fromPreview), 3);
   const auto expected = PageWords(direct);
   const auto got = PageWords(fromPreview);
   ASSERT_EQ(got.size(), expected.size());
@@ -315,7 +293,7 @@ TEST_F(QuickReport, ProtocolPrintsThroughTheCupsPdfQueue) {
     GTEST_SKIP() << "no CUPS queue " << queue.toStdString() << " writing to " << out
                  << " (tools/cups-pdf.sh start sets it up)";
   }
-  if (!PopplerPresent()) {
+  if (!testing::PopplerPresent()) {
     GTEST_SKIP() << "pdftotext/pdfinfo (poppler-utils) are not installed";
   }
   std::set<fs::path> before;
@@ -338,13 +316,13 @@ TEST_F(QuickReport, ProtocolPrintsThroughTheCupsPdfQueue) {
     std::this_thread::sleep_for(std::chrono::milliseconds(250));
     for (const auto& entry : fs::directory_iterator(out)) {
       if (entry.path().extension() == ".pdf" && !before.count(entry.path()) &&
-          PdfPages(entry.path()) > 0) {
+          testing::PdfPages(entry.path()) > 0) {
         printed = entry.path();
       }
     }
   }
   ASSERT_FALSE(printed.empty()) << "CUPS wrote no PDF into " << out << " within 60 s";
-  EXPECT_EQ(PdfPages(printed), 3);
+  EXPECT_EQ(testing::PdfPages(printed), 3);
   const auto pages = PageWords(printed);
   ASSERT_EQ(pages.size(), 3u);
   for (const char* word : {"PN-17", "row1", "row3", "7003"}) {
@@ -353,7 +331,7 @@ TEST_F(QuickReport, ProtocolPrintsThroughTheCupsPdfQueue) {
   // The appendix sheets 1 and 2, record 7001 first (through the queue's
   // PostScript some glyphs lose their characters: only these are checked).
   const auto page = [&](int n) {
-    return Output("pdftotext -f " + std::to_string(n) + " -l " + std::to_string(n) + " '" +
+    return testing::CommandOutput("pdftotext -f " + std::to_string(n) + " -l " + std::to_string(n) + " '" +
                   printed.string() + "' -");
   };
   EXPECT_NE(page(2).find("Лист 1"), std::string::npos);
