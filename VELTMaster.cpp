@@ -17,13 +17,13 @@
 #include <strings/LocalStringsUnit.h>
 #include <strings/RunTimeFoldersUnit.h>
 #include <strings/SafeSaveUnit.h>
-#include <ui/GuiTimeSourceUnit.h>
+#include <ui/mainwindow/GuiTimeSourceUnit.h>
 #include <reports/ReportSheetForms.h>
-#include <ui/ProgressFormUnit.h>
-#include <ui/QuickRepViewerUnit.h>
-#include <ui/QtUserFeedback.h>
-#include <ui/VELTMainFormUnit.h>
-#include <ui/VeltApplicationUnit.h>
+#include <ui/mainwindow/ProgressFormUnit.h>
+#include <ui/report/QuickRepViewerUnit.h>
+#include <ui/mainwindow/QtUserFeedback.h>
+#include <ui/mainwindow/VELTMainFormUnit.h>
+#include <ui/mainwindow/VeltApplicationUnit.h>
 
 int main(int argc, char** argv) {
   bool printState = false;

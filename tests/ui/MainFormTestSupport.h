@@ -12,9 +12,9 @@
 #include <filesystem>
 #include <memory>
 
-#include <ui/Cp1251.h>
-#include <ui/ProgressFormUnit.h>
-#include <ui/VELTMainFormUnit.h>
+#include <ui/widgets/Cp1251.h>
+#include <ui/mainwindow/ProgressFormUnit.h>
+#include <ui/mainwindow/VELTMainFormUnit.h>
 
 #include "connection/SimulatedLinkSupport.h"
 #include "ui/QtApplicationEnvironment.h"

@@ -1,0 +1,65 @@
+// The application's default error handler: an error raised in an operation
+// run from the event loop is shown once and that operation is abandoned;
+// the loop, and the program, go on.
+#include <gtest/gtest.h>
+
+#include <QTimer>
+#include <stdexcept>
+
+#include <ports/Errors.h>
+#include <ui/widgets/Cp1251.h>
+#include <ui/mainwindow/VeltApplicationUnit.h>
+
+#include "support/RecordingFeedback.h"
+
+namespace velt {
+namespace {
+
+class TApplicationEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    static int argc = 1;
+    static char name[] = "application-test";
+    static char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    Application = std::make_unique<TVeltApplication>(argc, argv);
+  }
+  void TearDown() override { Application.reset(); }
+  static inline std::unique_ptr<TVeltApplication> Application;
+};
+
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new TApplicationEnvironment);
+
+TEST(VeltApplicationTest, AnErrorInAnOperationIsShownAndTheLoopGoesOn) {
+  TVeltApplication& application = *TApplicationEnvironment::Application;
+  testing::TRecordingFeedback feedback;
+  application.SetErrorFeedback(&feedback);
+  bool after = false;
+  QTimer::singleShot(0, [] { throw EInOutError("/tmp/missing/report.rct: cannot be created"); });
+  QTimer::singleShot(0, [] { throw std::runtime_error("\xCE\xF8\xE8\xE1\xEA\xE0"); });  // "Ошибка"
+  QTimer::singleShot(10, [&after] {
+    after = true;
+    QCoreApplication::quit();
+  });
+  TVeltApplication::exec();
+  application.SetErrorFeedback(nullptr);
+
+  EXPECT_TRUE(after);
+  ASSERT_EQ(feedback.Messages.size(), 2u);
+  EXPECT_EQ(feedback.Messages[0].Caption, "Velt Studio 3");
+  EXPECT_EQ(feedback.Messages[0].Text, "/tmp/missing/report.rct: cannot be created");
+  EXPECT_EQ(feedback.Messages[0].Icon, TMessageIcon::Error);
+  EXPECT_EQ(FromCp1251(feedback.Messages[1].Text), QString::fromUtf8("Ошибка"));
+  EXPECT_EQ(application.ErrorsReported(), 2);
+}
+
+TEST(VeltApplicationTest, ErrorTextsBecomeModelStrings) {
+  EXPECT_EQ(TVeltApplication::ErrorText("plain ASCII"), "plain ASCII");
+  // UTF-8 (a path with Cyrillic) is converted, Windows-1251 kept.
+  EXPECT_EQ(TVeltApplication::ErrorText("/home/\xD0\xB8/r.rct"), "/home/\xE8/r.rct");
+  EXPECT_EQ(TVeltApplication::ErrorText("\xE8\xEC\xFF"), "\xE8\xEC\xFF");
+  EXPECT_EQ(TVeltApplication::ErrorText(nullptr), "");
+}
+
+}  // namespace
+}  // namespace velt

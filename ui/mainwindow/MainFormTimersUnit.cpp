@@ -1,0 +1,73 @@
+// The main window's clock and the online frame cycle.
+#include <QDate>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QTime>
+
+#include <config/Rounding.h>
+#include <signal/ProcessStrobesUnit.h>
+#include <ui/mainwindow/PageControlUnit.h>
+#include <ui/mainwindow/VELTMainFormUnit.h>
+
+namespace velt {
+
+// The locale's long time format without the time zone some locales end
+// it with: the clock shows hours, minutes and seconds.
+QString LongTimeFormat(const QLocale& locale) {
+  QString format = locale.timeFormat(QLocale::LongFormat);
+  static const QRegularExpression zone(QStringLiteral("\\s*\\bt+\\b\\s*"));
+  format.replace(zone, QStringLiteral(" "));
+  return format.trimmed();
+}
+
+void TVELTMainForm::ClockTick() {
+  if (ClockBusy) {
+    return;
+  }
+  ClockBusy = true;
+  const QLocale locale;
+  MainPageControl->SetClockText(locale.toString(QDate::currentDate(), QLocale::ShortFormat) +
+                                QString(20, QLatin1Char(' ')) +
+                                locale.toString(QTime::currentTime(), LongTimeFormat(locale)));
+  ClockBusy = false;
+}
+
+void TVELTMainForm::OnlineTick() {
+  if (OnlineBusy || !Connection.State.Connected) {
+    return;
+  }
+  OnlineReceiveTimer.stop();
+  OnlineBusy = true;
+  TDataCell* drawing = Configs.DrawingRecord.get();
+  const int tab = ActiveTab();
+  if (SelectedConfiguration != 0 && drawing != nullptr && drawing->Configuration() != nullptr &&
+      drawing->GrabbedObject == kNoObject && (tab == kSetupTab || tab == kOnlineTab)) {
+    // A refresh rate of 0 has no interval: the previous one stays.
+    if (const std::uint8_t rate = drawing->Configuration()->REFRESH_RATE; rate != 0) {
+      OnlineReceiveTimer.setInterval(RndTo<int>(1000.0 / rate));
+    }
+    const TExchangeResult frame = Connection.ReadOnlineFrame(*drawing);
+    // Another exchange holds the connection (a download, a write, its
+    // message box): this frame is skipped, the next tick asks again. Only
+    // a transfer that failed means the instrument is gone.
+    if (frame == TExchangeOutcome::Failed) {
+      UnplugDevice();
+      OnlineBusy = false;
+      return;
+    }
+    if (!frame) {
+      OnlineReceiveTimer.start();
+      OnlineBusy = false;
+      return;
+    }
+    // Both tabs that show the live signal evaluate its strobes first.
+    ProcessStrobes(*drawing);
+    if (ShowOnlineFrame) {
+      ShowOnlineFrame(tab);
+    }
+  }
+  OnlineReceiveTimer.start();
+  OnlineBusy = false;
+}
+
+}  // namespace velt

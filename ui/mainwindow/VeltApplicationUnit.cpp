@@ -1,0 +1,52 @@
+#include <ui/mainwindow/VeltApplicationUnit.h>
+
+#include <QStringDecoder>
+#include <cstdio>
+#include <exception>
+
+#include <ui/widgets/Cp1251.h>
+
+namespace velt {
+namespace {
+
+constexpr const char* kApplicationTitle = "Velt Studio 3";
+
+bool IsUtf8(const std::string& text) {
+  QStringDecoder decoder(QStringDecoder::Utf8);
+  const QString decoded = decoder.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+  return !decoder.hasError() && !decoded.contains(QChar::ReplacementCharacter);
+}
+
+}  // namespace
+
+TVeltApplication::TVeltApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  setApplicationName(kApplicationTitle);
+  setApplicationDisplayName(kApplicationTitle);
+}
+
+std::string TVeltApplication::ErrorText(const char* what) {
+  const std::string text = what != nullptr ? what : "";
+  return IsUtf8(text) ? ToCp1251(QString::fromUtf8(text.c_str())) : text;
+}
+
+void TVeltApplication::Report(const std::string& text) {
+  ++Reported;
+  if (Feedback != nullptr) {
+    Feedback->ShowMessage(kApplicationTitle, text, TMessageIcon::Error);
+  } else {
+    std::fprintf(stderr, "%s: %s\n", kApplicationTitle, FromCp1251(text).toUtf8().constData());
+  }
+}
+
+bool TVeltApplication::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::exception& error) {
+    Report(ErrorText(error.what()));
+  } catch (...) {
+    Report("unknown error");
+  }
+  return false;
+}
+
+}  // namespace velt

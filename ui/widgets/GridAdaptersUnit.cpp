@@ -1,0 +1,152 @@
+#include <ui/widgets/GridAdaptersUnit.h>
+
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QPixmap>
+
+#include <ui/widgets/Cp1251.h>
+
+namespace velt {
+
+std::string TTableGrid::Cell(int column, int row) const {
+  if (row >= Table.rowCount() || column >= Table.columnCount()) {
+    const auto it = Hidden.find({column, row});
+    return it == Hidden.end() ? std::string() : it->second;
+  }
+  const QTableWidgetItem* item = Table.item(row, column);
+  return item == nullptr ? std::string() : ToCp1251(item->text());
+}
+
+void TTableGrid::SetCell(int column, int row, const std::string& text) {
+  if (row < 0 || column < 0) {
+    return;
+  }
+  if (row >= Table.rowCount() || column >= Table.columnCount()) {
+    Hidden[{column, row}] = text;
+    return;
+  }
+  QTableWidgetItem* item = Table.item(row, column);
+  if (item == nullptr) {
+    item = new QTableWidgetItem;
+    if (!(EditableValues && column == 1)) {
+      item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+    }
+    Table.setItem(row, column, item);
+  }
+  item->setText(FromCp1251(text));
+}
+
+IParameterEditor& TTableGrid::RowEditor(int row) { return Styles[row]; }
+
+void TComboScale::Clear() { Box.clear(); }
+void TComboScale::Add(const std::string& entry) { Box.addItem(FromCp1251(entry)); }
+void TComboScale::SelectFirst() { Box.setCurrentIndex(Box.count() > 0 ? 0 : -1); }
+int TComboScale::ItemCount() const { return Box.count(); }
+std::string TComboScale::ItemText(int index) const { return ToCp1251(Box.itemText(index)); }
+void TComboScale::Select(int index) { Box.setCurrentIndex(index); }
+std::string TComboScale::CurrentText() const { return ToCp1251(Box.currentText()); }
+
+TLabelSurface::TLabelSurface(QLabel& label, QSize size)
+    : Label(label), Image(size, QImage::Format_RGB32) {
+  Image.fill(Qt::black);
+  Present();
+}
+
+void TLabelSurface::Present() { Label.setPixmap(QPixmap::fromImage(Image)); }
+
+namespace {
+
+TMouseButton ButtonOf(const QMouseEvent& event) {
+  return event.button() == Qt::LeftButton ? TMouseButton::Left : TMouseButton::Other;
+}
+
+}  // namespace
+
+void TPictureLabel::ReleaseLost() {
+  // Only a left press has a release to lose (and a picture going away
+  // with its window, no press held, reports nothing).
+  if (!LeftDown) {
+    return;
+  }
+  LeftDown = false;
+  if (OnReleaseLost) {
+    OnReleaseLost();
+  }
+}
+
+bool TPictureLabel::event(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::Leave:
+      // While the left button is held the picture keeps the mouse and
+      // sees the release wherever it happens.
+      if (!(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
+        ReleaseLost();
+      }
+      break;
+    case QEvent::ActivationChange:
+      if (!isActiveWindow()) {
+        ReleaseLost();
+      }
+      break;
+    case QEvent::Hide:
+    case QEvent::UngrabMouse:
+      ReleaseLost();
+      break;
+    default:
+      break;
+  }
+  return QLabel::event(event);
+}
+
+void TPictureLabel::mousePressEvent(QMouseEvent* event) {
+  LeftDown = event->button() == Qt::LeftButton;
+  if (OnPress) {
+    OnPress(event->position().toPoint(), ButtonOf(*event));
+  }
+}
+
+void TPictureLabel::mouseMoveEvent(QMouseEvent* event) {
+  if (OnMove) {
+    OnMove(event->position().toPoint(), (event->buttons() & Qt::LeftButton) != 0);
+  }
+}
+
+void TPictureLabel::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) {
+    LeftDown = false;
+  }
+  if (OnRelease) {
+    OnRelease(ButtonOf(*event));
+  }
+}
+
+void TPictureLabel::mouseDoubleClickEvent(QMouseEvent* event) {
+  // The second press of a double click is a press too.
+  LeftDown = event->button() == Qt::LeftButton;
+  if (OnPress) {
+    OnPress(event->position().toPoint(), ButtonOf(*event));
+  }
+  if (OnDoubleClick) {
+    OnDoubleClick(ButtonOf(*event));
+  }
+}
+
+QTableWidget* MakeParameterTable(QWidget* parent, const char* name, int rows) {
+  auto* table = new QTableWidget(rows, 2, parent);
+  table->setObjectName(name);
+  table->horizontalHeader()->hide();
+  table->verticalHeader()->hide();
+  table->horizontalHeader()->setStretchLastSection(true);
+  table->setColumnWidth(0, 150);  // the captions
+  table->verticalHeader()->setDefaultSectionSize(18);
+  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table->setSelectionMode(QAbstractItemView::NoSelection);
+  table->setFocusPolicy(Qt::NoFocus);
+  table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  table->setFixedHeight(rows * 18 + 2);
+  return table;
+}
+
+}  // namespace velt
