@@ -1,0 +1,4 @@
+// The report header's field rules: length limits and the date correction.
+#pragma once
+
+namespace velt {}  // namespace velt

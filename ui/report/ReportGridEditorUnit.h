@@ -1,0 +1,4 @@
+// The report grid's in-place editor.
+#pragma once
+
+namespace velt {}  // namespace velt

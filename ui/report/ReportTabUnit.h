@@ -1,0 +1,4 @@
+// The report tab.
+#pragma once
+
+namespace velt {}  // namespace velt
