@@ -29,6 +29,10 @@ class IUserFeedback {
   bool AskYesNo(std::string_view caption, std::string_view text, TMessageIcon icon) {
     return AskYesNo(caption, text, icon, TAnswer::No);
   }
+
+  // The short warning sound of a refused key (a text already at its limit).
+  // Ports without a speaker stay silent.
+  virtual void Beep() {}
 };
 
 }  // namespace velt

@@ -35,10 +35,12 @@ class TRecordingFeedback : public IUserFeedback {
   }
 
   using IUserFeedback::AskYesNo;
+  void Beep() override { ++Beeps; }
 
   std::vector<TShownMessage> Messages;
   std::vector<TShownMessage> Questions;
   std::deque<bool> Answers;
+  int Beeps = 0;
 };
 
 }  // namespace velt::testing

@@ -1,5 +1,6 @@
 #include <ui/mainwindow/QtUserFeedback.h>
 
+#include <QApplication>
 #include <QMessageBox>
 #include <cstdio>
 
@@ -52,6 +53,10 @@ bool TQtUserFeedback::AskYesNo(std::string_view caption, std::string_view text,
   box.setDefaultButton(preselected == TAnswer::Yes ? QMessageBox::Yes : QMessageBox::No);
   box.setEscapeButton(QMessageBox::No);
   return box.exec() == QMessageBox::Yes;
+}
+
+void TQtUserFeedback::Beep() {
+  QApplication::beep();
 }
 
 }  // namespace velt

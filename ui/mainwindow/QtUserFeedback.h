@@ -16,6 +16,7 @@ class TQtUserFeedback : public IUserFeedback {
   bool AskYesNo(std::string_view caption, std::string_view text, TMessageIcon icon,
                 TAnswer preselected) override;
   using IUserFeedback::AskYesNo;
+  void Beep() override;
 
  private:
   bool PrintInsteadOfShowing;
