@@ -176,10 +176,7 @@ void TBandPrinter::Place(TBand& band, TBandLayout& layout) {
   if (band.PrintWhen && !band.PrintWhen()) {
     return;
   }
-  double pageTop = 0;
-  for (const TBand* header : layout.PageHeader) {
-    pageTop += header->HeightMm;
-  }
+  const double pageTop = PageTop(layout);
   // A band that does not fit goes to the next page; one taller than a
   // whole page is drawn (cut off) rather than pushed on for ever.
   if (Y + band.HeightMm > kPrintableHeightMm + 1e-6 && Y > pageTop + 1e-6) {
@@ -188,12 +185,23 @@ void TBandPrinter::Place(TBand& band, TBandLayout& layout) {
       Place(*layout.ColumnHeader, layout);
     }
   }
-  Draw(band);
+  Draw(band, Y <= PageTop(layout) + 1e-6);
 }
 
-void TBandPrinter::Draw(const TBand& band) {
+double TBandPrinter::PageTop(const TBandLayout& layout) const {
+  double top = 0;
+  for (const TBand* header : layout.PageHeader) {
+    top += header->HeightMm;
+  }
+  return top;
+}
+
+void TBandPrinter::Draw(const TBand& band, bool atPageTop) {
   QPainter& p = *Painter;
   for (const TBandItem& item : band.Items) {
+    if (item.OnlyAtPageTop && !atPageTop) {
+      continue;
+    }
     switch (item.Kind) {
       case TBandItemKind::Rule:
         p.setPen(QPen(Qt::black, 1.0));

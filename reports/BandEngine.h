@@ -49,6 +49,9 @@ struct TBandItem {
   TBandFont Font = TBandFont::Value;
   int Align = 0;  // Qt::Alignment flags; 0 = left and top
   bool Clip = true;
+  // Drawn only when its band opens a page (below the page headers): the
+  // top rule of a table row that continues a table from the page before.
+  bool OnlyAtPageTop = false;
   QString Text;
   QImage Picture;
 };
@@ -105,7 +108,8 @@ class TBandPrinter {
  private:
   void NewPage(TBandLayout& layout);
   void Place(TBand& band, TBandLayout& layout);
-  void Draw(const TBand& band);
+  void Draw(const TBand& band, bool atPageTop = false);
+  double PageTop(const TBandLayout& layout) const;
 
   QPagedPaintDevice& Device;
   QPainter* Painter = nullptr;

@@ -38,6 +38,14 @@ constexpr int kPictureX = 1;
 constexpr int kPictureY = 1;
 constexpr int kPicturePixels = 1;
 
+// The four columns of settings under an appendix block's picture: left
+// edge and width in mm. A caption starts at the left edge and its value
+// ends at the right one; a column is as wide as its longest caption and
+// value on one line need (in the first, the probe type beside its caption,
+// and the probe arrow's long caption beside its number).
+constexpr std::pair<double, double> kSettingColumns[4] = {
+    {0, 50}, {52.5, 44.5}, {99.5, 40}, {142, 48}};
+
 QString Caption(std::uint16_t n) {
   return SheetText(CaptionString(n));
 }
@@ -175,6 +183,9 @@ void TProtocolSheetForm::BuildTable() {
     r.Rule(edge, 0, edge, r.HeightMm);
   }
   r.Rule(first, r.HeightMm, last, r.HeightMm);
+  // The column titles close the table at the top once; where the table
+  // goes on over a page break, its first row there closes it.
+  r.Rule(first, 0, last, 0).OnlyAtPageTop = true;
 }
 
 TInspectorFields TProtocolSheetForm::BuildInspector(TBand& band, double y) {
@@ -355,17 +366,15 @@ TSimpleReportFlawAppendixForm::TSimpleReportFlawAppendixForm() {
     ConditionCaptions[i] = &d.Text(139, y, 36, 4.5, F::Cell);
     ConditionValues[i] = &d.Text(175, y, 15, 4.5, F::Cell);
   }
-  // Four columns of settings under the picture.
-  // Four columns of settings under the picture: left edge, caption and
-  // value widths (the probe type's values are the longest).
+  // Four columns of settings under the picture, each caption at the
+  // column's left edge and its value against the right edge.
   const double below = 72.5;
-  constexpr double kColumns[4][3] = {{0, 33, 19}, {52, 36, 9}, {97, 34, 11}, {142, 38, 10}};
   for (std::size_t c = 0; c < ParameterCaptions.size(); ++c) {
-    const double x = kColumns[c][0];
+    const auto [x, width] = kSettingColumns[c];
     for (std::size_t i = 0; i < ParameterCaptions[c].size(); ++i) {
       const double y = below + step * static_cast<double>(i);
-      ParameterCaptions[c][i] = &d.Text(x, y, kColumns[c][1], 4.5, F::Cell);
-      ParameterValues[c][i] = &d.Text(x + kColumns[c][1], y, kColumns[c][2], 4.5, F::Cell);
+      ParameterCaptions[c][i] = &d.Text(x, y, width, 4.5, F::Cell);
+      ParameterValues[c][i] = &d.Text(x, y, width, 4.5, F::Cell, {}, Qt::AlignRight | Qt::AlignTop);
     }
   }
   d.Text(0, 97.5, 40, 5, F::Caption, QStringLiteral("Комментарии:"));

@@ -3,13 +3,16 @@
 // poppler's pdftotext and pdfinfo (skipped with a message when absent).
 #include <gtest/gtest.h>
 
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QStringEncoder>
 #include <cstdio>
 #include <memory>
 
 #include <config/ConfigObject5_01ver_Unit.h>
+#include <reports/AppendixValuesUnit.h>
 #include <reports/ReportPdfUnit.h>
+#include <reports/ReportSheetForms.h>
 #include <strings/LocalStringsUnit.h>
 
 #include "support/PdfTools.h"
@@ -65,6 +68,43 @@ int Occurrences(const std::string& text, const std::string& what) {
     ++n;
   }
   return n;
+}
+
+// Where the page's long horizontal rules lie (mm below the top margin):
+// rows of dark pixels running at least `lengthMm`, read from the page
+// rendered at 5 pixels a millimetre.
+std::vector<double> HorizontalRules(const fs::path& pdf, int page, double lengthMm) {
+  const std::string n = std::to_string(page);
+  const std::string pgm = testing::CommandOutput("pdftoppm -r 127 -gray -f " + n + " -l " + n +
+                                                 " '" + pdf.string() + "' 2>/dev/null");
+  int width = 0;
+  int height = 0;
+  int offset = 0;
+  if (std::sscanf(pgm.c_str(), "P5 %d %d 255%n", &width, &height, &offset) != 2) {
+    return {};
+  }
+  const std::size_t data = static_cast<std::size_t>(offset) + 1;  // one blank after 255
+  if (pgm.size() < data + static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
+    return {};
+  }
+  constexpr double kPixelsPerMm = 127 / 25.4;
+  std::vector<double> rules;
+  for (int y = 0; y < height; ++y) {
+    int run = 0;
+    int longest = 0;
+    for (int x = 0; x < width; ++x) {
+      const auto shade =
+          static_cast<unsigned char>(pgm[data + static_cast<std::size_t>(y * width + x)]);
+      run = shade < 128 ? run + 1 : 0;
+      longest = std::max(longest, run);
+    }
+    const double at = (y + 0.5) / kPixelsPerMm - 10.0;
+    // A rule drawn across two pixel rows is one rule.
+    if (longest >= lengthMm * kPixelsPerMm && (rules.empty() || at - rules.back() > 0.5)) {
+      rules.push_back(at);
+    }
+  }
+  return rules;
 }
 
 class TMainForm : public IReportForm {
@@ -208,6 +248,70 @@ TEST_F(ReportSheets, ALongTableShowsItsColumnTitlesOnce) {
   EXPECT_NE(pages[1].find("row30"), std::string::npos);
   EXPECT_NE(pages[1].find("Контроль выполнили"), std::string::npos);
   EXPECT_NE(pages[17].find("Лист 15"), std::string::npos);
+  // Where the table goes on, on page 2, its first row closes it at the top.
+  const std::vector<double> rules = HorizontalRules(Folder.Path / "protocol.pdf", 2, 180);
+  ASSERT_FALSE(rules.empty());
+  EXPECT_NEAR(rules.front(), 0.0, 0.5);
+}
+
+// Every text of an appendix block stands whole inside its field and no two
+// texts on a line overprint each other: the texts as drawn, measured with
+// the sheets' fonts.
+TEST_F(ReportSheets, AppendixBlockTextsAreNeitherClippedNorOverprinted) {
+  struct TCase {
+    std::uint8_t DeviceType;
+    std::uint8_t ProbeType;    // the widest settings value is a probe type
+    std::uint8_t ScreenUnits;  // the X scale: time, path or depth
+  };
+  for (const TCase& c : {TCase{1, 0, 2}, TCase{2, 1, 0}, TCase{2, 0, 1}}) {
+    SCOPED_TRACE(::testing::Message()
+                 << "device " << int(c.DeviceType) << " probe " << int(c.ProbeType));
+    TDataCell record;
+    record.AttachOwned(std::make_unique<T5_01ConfigCell>());
+    TBaseConfigCell& cell = *record.Configuration();
+    cell.Initialise();
+    cell.SetDefaults(1);
+    cell.SetInsertionAngle(45);
+    cell.THICKNESS = 20;
+    cell.PROBE_TYPE = c.ProbeType;
+    cell.SCREEN_UNITS = c.ScreenUnits;
+    record.FlawNumber = 7001;
+    TSimpleReportFlawAppendixForm appendix;
+    appendix.SetCaptions();
+    appendix.SetBlock(record, AppendixBlockOf(record, c.DeviceType));
+
+    struct TInk {
+      QRectF Field;
+      double Left, Right;
+      QString Text;
+    };
+    std::vector<TInk> inks;
+    for (const TBandItem& item : appendix.Layout().Detail->Items) {
+      QString text = item.Text;
+      while (text.endsWith(' ')) {
+        text.chop(1);  // blanks after a text leave no ink
+      }
+      if (item.Kind != TBandItemKind::Text || text.isEmpty()) {
+        continue;
+      }
+      const double width = QFontMetricsF(BandFont(item.Font)).horizontalAdvance(text) * 25.4 / 96;
+      const QRectF& f = item.Mm;
+      const double left = (item.Align & Qt::AlignRight) != 0     ? f.right() - width
+                          : (item.Align & Qt::AlignHCenter) != 0 ? f.center().x() - width / 2
+                                                                 : f.left();
+      inks.push_back({f, left, left + width, text});
+      EXPECT_GE(left, f.left() - 0.05) << text.toStdString();
+      EXPECT_LE(left + width, f.right() + 0.05) << text.toStdString();
+    }
+    for (std::size_t a = 0; a < inks.size(); ++a) {
+      for (std::size_t b = a + 1; b < inks.size(); ++b) {
+        const bool sameLine = inks[a].Field.top() < inks[b].Field.bottom() &&
+                              inks[b].Field.top() < inks[a].Field.bottom();
+        EXPECT_FALSE(sameLine && inks[a].Left < inks[b].Right && inks[b].Left < inks[a].Right)
+            << inks[a].Text.toStdString() << " | " << inks[b].Text.toStdString();
+      }
+    }
+  }
 }
 
 TEST_F(ReportSheets, EmptyFlawListPrintsTitleColumnTitlesAndClosing) {
