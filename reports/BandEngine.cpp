@@ -227,7 +227,14 @@ void TBandPrinter::Draw(const TBand& band, bool atPageTop) {
         }
         QString text = item.Text;
         text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        p.drawText(DotRect(item.Mm, Y), flags, text);
+        const QRectF field = DotRect(item.Mm, Y);
+        // Centred lines that need more than their field start at its top:
+        // the first lines are the ones read.
+        if ((flags & Qt::AlignVCenter) != 0 &&
+            p.boundingRect(field, flags, text).height() > field.height()) {
+          flags = (flags & ~Qt::AlignVertical_Mask) | Qt::AlignTop;
+        }
+        p.drawText(field, flags, text);
         break;
       }
     }

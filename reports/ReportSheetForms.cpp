@@ -175,8 +175,11 @@ void TProtocolSheetForm::BuildTable() {
     const double x = e[c] + 0.5;
     const double w = e[c + 1] - e[c] - 1;
     const bool number = Shape.Contents[c] < 0;
-    Cells.push_back(Shape.MultiLine[c] ? &r.Memo(x, 0.4, w, r.HeightMm - 0.8, F::Cell, {})
-                                       : &r.Text(x, 0.4, w, r.HeightMm - 0.8, F::Cell, {},
+    // Every cell of a row is centred on the row's height, the lines of a
+    // long text as a block.
+    const double cellHeight = r.HeightMm - 0.8;
+    Cells.push_back(Shape.MultiLine[c] ? &r.Memo(x, 0.4, w, cellHeight, F::Cell, {}, kMiddleLeft)
+                                       : &r.Text(x, 0.4, w, cellHeight, F::Cell, {},
                                                  number ? kCentred : kMiddleLeft));
   }
   for (double edge : e) {

@@ -107,6 +107,20 @@ std::vector<double> HorizontalRules(const fs::path& pdf, int page, double length
   return rules;
 }
 
+// The top of a word on a page, in mm from the page's top edge (-1 when the
+// page does not hold it), read with pdftotext's word boxes.
+double WordTop(const fs::path& pdf, int page, const std::string& word) {
+  const std::string n = std::to_string(page);
+  const std::string boxes = testing::CommandOutput("pdftotext -bbox -f " + n + " -l " + n + " '" +
+                                                   pdf.string() + "' - 2>/dev/null");
+  const std::size_t at = boxes.find(">" + word + "</word>");
+  const std::size_t y = boxes.rfind("yMin=\"", at);
+  if (at == std::string::npos || y == std::string::npos) {
+    return -1;
+  }
+  return std::atof(boxes.c_str() + y + 6) * 25.4 / 72;
+}
+
 class TMainForm : public IReportForm {
  public:
   bool IsMainWindow() const override { return true; }
@@ -114,8 +128,23 @@ class TMainForm : public IReportForm {
   void SetHeaderFieldText(int, int, const std::string&) override {}
   int ReportGridRowCount(int) const override { return 1000; }
   void SetReportGridRowCount(int, int) override {}
+  // Type 1: a size in column 2, a one-line description in the multi-line
+  // column 5 and, on row 2, a note in column 8 longer than its cell holds.
   std::string ReportGridCell(int, int column, int row) const override {
-    return column == 2 ? "row" + std::to_string(row) : std::string();
+    const std::string n = std::to_string(row);
+    switch (column) {
+      case 2:
+        return "row" + n;
+      case 5:
+        return "desc" + n;
+      case 8:
+        return row == 2 ? "note" + n +
+                              " and a remark that goes on over more lines than a table row"
+                              " holds, so its first lines are the ones that show"
+                        : std::string();
+      default:
+        return {};
+    }
   }
   void SetReportGridCell(int, int, int, const std::string&) override {}
 };
@@ -210,6 +239,15 @@ TEST_F(ReportSheets, Type1ProtocolWithThreeRecordsHasTwoAppendixSheets) {
   EXPECT_NE(pages[3].find("коммент7003"), std::string::npos);
   EXPECT_EQ(pages[3].find("коммент7002"), std::string::npos);
   EXPECT_EQ(pages[2].find("13:07:09"), std::string::npos);
+  // A cell's lines are centred on the row like its neighbours'; a text that
+  // needs more lines than the row holds starts at the cell's top.
+  const fs::path pdf = Folder.Path / "protocol.pdf";
+  const double line = WordTop(pdf, 1, "row1");
+  ASSERT_GT(line, 0);
+  EXPECT_NEAR(WordTop(pdf, 1, "desc1"), line, 0.2);
+  const double rowTop = 10 + 108.7 + 12.7 + 10.6;  // row 2
+  EXPECT_NEAR(WordTop(pdf, 1, "row2"), line + 10.6, 0.2);
+  EXPECT_NEAR(WordTop(pdf, 1, "note2"), rowTop + 0.4, 0.3);
   // The print job's title.
   EXPECT_NE(testing::CommandOutput("pdfinfo '" + (Folder.Path / "protocol.pdf").string() + "'")
                 .find("Протокол ультразвукового контроля"),
