@@ -7,11 +7,13 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QShowEvent>
+#include <QSignalBlocker>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 
+#include <reports/ReportHeaderFieldsUnit.h>
 #include <ui/widgets/Cp1251.h>
 
 namespace velt {
@@ -201,6 +203,18 @@ QString Text(const std::string& cp1251) {
 
 }  // namespace
 
+// In a Qt mask "9" is a digit that must be there and "0" one that may be:
+// day and month take one or two digits, the year four.
+QString HeaderFieldInputMask(int field) {
+  if (IsHeaderDateField(field)) {
+    return QStringLiteral("09.09.9999;_");
+  }
+  if (IsHeaderLevelField(field)) {
+    return QStringLiteral("9;_");
+  }
+  return {};
+}
+
 int ReportGridColumnCount(int type) {
   if (type == kReportType1) {
     return static_cast<int>(std::size(kWeights1));
@@ -237,7 +251,9 @@ TReportHeaderPanel::TReportHeaderPanel(int type, QWidget* parent) : QWidget(pare
     QWidget* control = nullptr;
     switch (design.Kind) {
       case TFieldKind::Line: {
-        auto* edit = new QLineEdit(design.Text, this);
+        auto* edit = new QLineEdit(this);
+        edit->setInputMask(HeaderFieldInputMask(field));
+        edit->setText(design.Text);
         edit->setCursorPosition(0);
         control = edit;
         break;
@@ -629,15 +645,27 @@ QString ControlText(const QWidget* control) {
   return {};
 }
 
-void SetControlText(QWidget* control, const QString& text) {
+void SetControlText(QWidget* control, int field, const QString& text) {
   if (auto* combo = qobject_cast<QComboBox*>(control)) {
     combo->setEditText(text);
   } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+    // A masked field whose mask cannot hold the text as it stands (a date
+    // written by hand into a report file, an empty one) shows it without
+    // the mask: reshaping it would put another date into the report.
+    const QString mask = HeaderFieldInputMask(field);
+    edit->setInputMask(mask);
     edit->setText(text);
+    if (!mask.isEmpty() && edit->text() != text) {
+      edit->setInputMask(QString());
+      edit->setText(text);
+    }
     edit->setCursorPosition(0);
   } else if (auto* memo = qobject_cast<QPlainTextEdit*>(control)) {
     QString lines = text;
     lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace('\r', '\n');
+    // Not an edit of the user's: the conclusion's line limits act on what
+    // is typed, so a conclusion read from a file is shown whole.
+    const QSignalBlocker quiet(memo);
     memo->setPlainText(lines);
   }
 }
@@ -665,7 +693,7 @@ std::string TReportTabForm::HeaderFieldText(int type, int field) const {
 
 void TReportTabForm::SetHeaderFieldText(int type, int field, const std::string& text) {
   if (TReportHeaderPanel* panel = Panel(type)) {
-    SetControlText(panel->HeaderFieldControl(field), FromCp1251(text));
+    SetControlText(panel->HeaderFieldControl(field), field, FromCp1251(text));
   }
 }
 

@@ -22,6 +22,10 @@ class QVBoxLayout;
 
 namespace velt {
 
+// The input mask of header field 1..36: "09.09.9999;_" for the dates,
+// "9;_" for the inspectors' levels, none for the others.
+QString HeaderFieldInputMask(int field);
+
 // Column count of the report grid of a report type (9 for type 1, 10 for
 // type 2; 0 for any other number).
 int ReportGridColumnCount(int type);
