@@ -65,6 +65,14 @@ void TFlawDataBlock::SortByConfigIndex() {
                    [&key](std::uint16_t a, std::uint16_t b) { return key(a) < key(b); });
 }
 
+void TFlawDataBlock::RebuildReportSelection() {
+  ReportSelection.clear();
+  for (std::uint16_t r = 0; r < Count && r < DisplayOrder.size(); ++r) {
+    ReportSelection.push_back(Records[DisplayOrder[r]].get());
+  }
+  ReportSelectionCount = static_cast<std::uint16_t>(ReportSelection.size());
+}
+
 void TUSBConfigsBlock::Build(std::uint16_t count, std::uint8_t major, std::uint8_t minor,
                              std::uint8_t local, std::uint8_t device,
                              std::optional<TNumberFormat> format) {

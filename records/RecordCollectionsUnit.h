@@ -43,6 +43,8 @@ struct TFlawDataBlock {
   void NaturalOrder();
   // Stable: records with equal CONFIG INDEX keep their relative order.
   void SortByConfigIndex();
+  // The report tab's list: every record, in the current display order.
+  void RebuildReportSelection();
 };
 
 struct TUSBConfigsBlock {

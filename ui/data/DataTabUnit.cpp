@@ -387,6 +387,7 @@ void TDataTab::Download() {
     ShowRecord(1);
     SelectRow(1, true);
     flaws.FileName = connection.State.StateText;
+    Form.RecordsAvailable = true;
     if (Form.ReportHeader) {
       Form.ReportHeader->ClearFlaws();
     }
@@ -406,6 +407,7 @@ void TDataTab::Download() {
     }
   } else {
     flaws.Source = kSourceNone;
+    Form.RecordsAvailable = false;
     Form.SelectedRecord = 0;
     Previous = 0;
     const std::string failed = Cp(received ? kNoRecordsText : kTransferFailedText);
@@ -448,6 +450,7 @@ void TDataTab::Open() {
     return;
   }
   flaws.FileName = path->string();
+  Form.RecordsAvailable = true;
   ClearSignalView(*Surface);
   CommentsMemo->clear();
   FillSelector();
@@ -634,6 +637,15 @@ void TDataTab::Clear() {
 }
 
 void TDataTab::Shown() { Form.RefreshStatusBar(); }
+
+void TDataTab::Refresh() {
+  FillSelector();
+  const int row = Form.SelectedRecord;
+  SelectRow(row, false);
+  LastSelected = row;
+  Previous = 0;  // nothing stored: see the header
+  ShowRecord(row);
+}
 
 void TDataTab::Hidden() {
   if (Form.Flaws.Count > 0 && Form.SelectedRecord != 0) {

@@ -51,6 +51,10 @@ class TDataTab : public QObject {
   // The page becomes the active one, or stops being it.
   void Shown();
   void Hidden();
+  // The list and the current record shown again after the report tab
+  // re-sorted the records or changed their comments; the comment field is
+  // not stored first, since its text may be older than the record's.
+  void Refresh();
   void RefreshNavigation();
 
   int CurrentRow() const;

@@ -4,6 +4,7 @@
 #include <ui/mainwindow/VELTMainFormUnit.h>
 
 #include <ui/widgets/Cp1251.h>
+#include <ui/report/ReportTabUnit.h>
 #include <ui/setup/SetupTabUnit.h>
 #include <ui/setup/WorkingConfigurationWriterUnit.h>
 
@@ -153,9 +154,11 @@ void TVELTMainForm::DiscardRecords() {
     ClearRecordViews();
   }
   Flaws.Clear();
+  RecordsAvailable = false;
   if (ReportHeader) {
     ReportHeader->ClearFlaws();
   }
+  ReportTab->Clear();
 }
 
 }  // namespace velt

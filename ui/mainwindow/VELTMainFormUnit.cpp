@@ -31,6 +31,7 @@
 #include <ui/mainwindow/ProgressFormUnit.h>
 #include <ui/report/QuickRepViewerUnit.h>
 #include <ui/report/ReportHeaderPanelsUnit.h>
+#include <ui/report/ReportTabUnit.h>
 #include <ui/mainwindow/VeltApplicationUnit.h>
 
 namespace velt {
@@ -39,7 +40,6 @@ namespace {
 constexpr const char* kApplicationTitle = "Velt Studio 3";
 constexpr int kClientWidth = 996;
 constexpr int kUnplugHint = 156;
-constexpr int kOpenSavedReportHint = 137;
 constexpr int kClientHeight = 716;
 const char* const kTabNames[4] = {"DataTabSheet", "SetupTabSheet", "OnlineTabSheet",
                                   "ReportTabSheet"};
@@ -94,15 +94,6 @@ TVELTMainForm::TVELTMainForm(TLocalStrings& strings, TInstrumentConnection& conn
   connect(MainPageControl, &QTabWidget::currentChanged, this, &TVELTMainForm::TabChanged);
   Dialogs = std::make_unique<TQtFileDialogs>(this);
 
-  // The report tab's header panels; the rest of the tab comes with it.
-  QWidget* reportPage = MainPageControl->widget(kReportTab);
-  auto* reportLayout = new QVBoxLayout(reportPage);
-  ReportPanel1 = new TSimpleReportMainReportPanel(reportPage);
-  ReportPanel2 = new TSimpleReport2MainReportPanel(reportPage);
-  reportLayout->addWidget(ReportPanel1);
-  reportLayout->addWidget(ReportPanel2);
-  ReportPanel2->hide();
-  ReportTab = std::make_unique<TReportTabForm>(*ReportPanel1, *ReportPanel2, true);
 
   StatusPanel0 = new QLabel(QString::fromUtf8("УСТРОЙСТВО:НЕТ УСТРОЙСТВА"), this);
   StatusPanel0->setObjectName("StatusPanel0");
@@ -126,6 +117,7 @@ TVELTMainForm::TVELTMainForm(TLocalStrings& strings, TInstrumentConnection& conn
   if (auto* tools = MainPageControl->widget(kSetupTab)->findChild<QToolBar*>("ConfigsToolBar")) {
     tools->insertAction(Action("LoadConfigsAction"), UnplugDeviceAction);
   }
+  ReportTab = new TReportTab(*this, *MainPageControl->widget(kReportTab));
   ClearConfigurationViews = [this] { SetupTab->Clear(); };
   ShowFirstCell = [this] { SetupTab->ShowDrawingRecord(); };
   ShowOnlineFrame = [this](int tab) {
@@ -173,14 +165,9 @@ void TVELTMainForm::CreateActions() {
   UnplugDeviceAction = MakeTabAction(*this, "UnplugDeviceAction", 3, kUnplugHint);
   UnplugDeviceAction->setEnabled(false);
   connect(UnplugDeviceAction, &QAction::triggered, this, &TVELTMainForm::UnplugDevice);
-  // F12 on the report tab: a saved report into the preview window.
-  connect(MakeTabAction(*this, "OpenQRPReportAction", 12, kOpenSavedReportHint),
-          &QAction::triggered, this, [this] {
-            if (Viewer != nullptr) {
-              Viewer->OpenChosen(FileDialogs());
-            }
-          });
 }
+
+TReportTabForm& TVELTMainForm::ReportForm() const { return ReportTab->Bridge(); }
 
 void TVELTMainForm::SetFileDialogs(std::unique_ptr<IFileDialogs> dialogs) {
   Dialogs = std::move(dialogs);
@@ -189,18 +176,25 @@ void TVELTMainForm::SetFileDialogs(std::unique_ptr<IFileDialogs> dialogs) {
 // Leaving the data or the report tab keeps what was typed there; the
 // status bar follows the tab.
 void TVELTMainForm::TabChanged(int tab) {
-  // One handler serves the data and the report tab.
-  if ((ActivePage == kDataTab || ActivePage == kReportTab) && tab != ActivePage) {
-    if (ActivePage == kReportTab && ReportHeader) {
-      ReportHeader->ReadHeader(*ReportTab);
+  if (tab != ActivePage) {
+    if (ActivePage == kDataTab) {
+      DataTab->Hidden();
+    } else if (ActivePage == kReportTab) {
+      ReportTab->Hidden();
+      // The report tab may have re-sorted the records or changed their
+      // comments: the data tab shows them as they now are.
+      if (Flaws.Count > 0) {
+        DataTab->Refresh();
+      }
     }
-    DataTab->Hidden();
   }
   ActivePage = tab;
   if (tab == kDataTab) {
     DataTab->Shown();
   } else if (tab == kSetupTab) {
     SetupTab->Shown();
+  } else if (tab == kReportTab) {
+    ReportTab->Shown();
   }
   RefreshStatusPanel1();
 }
@@ -265,8 +259,7 @@ void TVELTMainForm::FirstShowing() {
   }
   RefreshStatusPanel0();
   RefreshStatusPanel1();
-  ReportPanel1->ApplyReportGridColumnWidths();
-  ReportPanel2->ApplyReportGridColumnWidths();
+  ReportTab->ApplyReportGridColumnWidths();
   LoadDefaultReport();
   if (Loaded) {
     Monitor->Start();
@@ -284,8 +277,7 @@ void TVELTMainForm::LoadTexts() {
   for (int tab = 0; tab < 4; ++tab) {
     MainPageControl->setTabText(tab, FromCp1251(Strings.Caption(static_cast<std::uint16_t>(5 + tab))));
   }
-  ReportPanel1->LoadTexts(Strings);
-  ReportPanel2->LoadTexts(Strings);
+  ReportTab->LoadTexts();
   LoadTabActionTexts(*this, Strings);
   DataTab->LoadTexts();
   SetupTab->LoadTexts();
@@ -373,10 +365,10 @@ void TVELTMainForm::LoadDefaultReport() {
                           NotARegularFile(status));
       }
       ReportHeader->LoadFromFile(path.string());
-      ReportHeader->ShowHeader(*ReportTab);
+      ReportHeader->ShowHeader(ReportForm());
     } else {
       std::filesystem::create_directories(path.parent_path(), ignored);
-      ReportHeader->ReadHeader(*ReportTab);
+      ReportHeader->ReadHeader(ReportForm());
       ReportHeader->SaveToFile(path.string());
     }
   } catch (const std::exception& error) {
@@ -396,7 +388,7 @@ void TVELTMainForm::LoadDefaultReport() {
                          TMessageIcon::Error);
     // Nothing half read stays: the header holds the panel's initial texts.
     ReportHeader = NewReportHeader();
-    ReportHeader->ReadHeader(*ReportTab);
+    ReportHeader->ReadHeader(ReportForm());
   }
 }
 
@@ -406,7 +398,8 @@ void TVELTMainForm::SaveDefaultReport() {
   if (!ReportHeader) {
     return;
   }
-  ReportHeader->ReadHeader(*ReportTab);
+  // What the grid editors and the panel hold, as the user left them.
+  ReportTab->ReadHeader();
   const std::filesystem::path path = DefaultReportPath();
   std::error_code ignored;
   std::filesystem::create_directories(path.parent_path(), ignored);

@@ -32,9 +32,8 @@ class TDeviceMonitor;
 class IFileDialogs;
 class TGuiProgress;
 class TPageControl;
+class TReportTab;
 class TReportTabForm;
-class TSimpleReportMainReportPanel;
-class TSimpleReport2MainReportPanel;
 class TQuickRepViewerForm;
 
 enum TMainTab : int { kDataTab = 0, kSetupTab = 1, kOnlineTab = 2, kReportTab = 3 };
@@ -61,6 +60,8 @@ class TVELTMainForm : public QMainWindow {
   bool OnlineBusy = false;
   bool ClockBusy = false;
   int SelectedReportType = kReportType1;  // the report tab's type selector
+  // Records were received or opened: the report tab may list them.
+  bool RecordsAvailable = false;
   // The report tab's header, and the data tab's list of records to print
   // as flaw appendix pages.
   std::unique_ptr<TBaseReportHeader> ReportHeader;
@@ -102,7 +103,8 @@ class TVELTMainForm : public QMainWindow {
   QString StatusPanel1Text() const;
   TPageControl& PageControl() const { return *MainPageControl; }
   TDeviceMonitor& DeviceMonitor() const { return *Monitor; }
-  TReportTabForm& ReportForm() const { return *ReportTab; }
+  TReportTabForm& ReportForm() const;
+  TReportTab& ReportPage() const { return *ReportTab; }
   std::filesystem::path DefaultReportPath() const;
   TDataTab& DataPage() const { return *DataTab; }
   TSetupTab& SetupPage() const { return *SetupTab; }
@@ -132,6 +134,7 @@ class TVELTMainForm : public QMainWindow {
  private:
   friend class TDataTab;
   friend class TSetupTab;
+  friend class TReportTab;
   void TabChanged(int tab);
   void FirstShowing();
   void LoadTexts();
@@ -167,9 +170,7 @@ class TVELTMainForm : public QMainWindow {
   QTimer ButtonPressTimer;
   TDeviceMonitor* Monitor;
   QAction* UnplugDeviceAction;
-  TSimpleReportMainReportPanel* ReportPanel1;
-  TSimpleReport2MainReportPanel* ReportPanel2;
-  std::unique_ptr<TReportTabForm> ReportTab;
+  TReportTab* ReportTab = nullptr;
   bool ApplyAdjustStep(int scheme, int step, int lowest);
   int Pressed = -1;
   std::uint16_t Ticks = 0;

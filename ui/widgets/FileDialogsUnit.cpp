@@ -14,6 +14,9 @@ std::optional<std::filesystem::path> Run(QWidget* owner, const TFileDialogReques
   dialog.setNameFilter(QtNameFilter(request.Filter));
   dialog.setDefaultSuffix(request.DefaultSuffix);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+  if (!request.StartFolder.empty()) {
+    dialog.setDirectory(QString::fromStdString(request.StartFolder.string()));
+  }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
     return std::nullopt;
   }

@@ -18,6 +18,8 @@ struct TFileDialogRequest {
   // The caption of the action that shows the dialog: the title of the
   // questions it leads to (the dialog's title when empty).
   QString Purpose = {};
+  // The folder the dialog opens in; empty: where the dialog was last.
+  std::filesystem::path StartFolder = {};
 };
 
 class IFileDialogs {
