@@ -1,9 +1,9 @@
 // The report grid's cell rules: text limits, the cells the user types into,
-// the title hints and the in-place editor's arrow moves.
+// the title hints and the rows the editor keeps in sight (its arrow moves
+// are tried through the widget).
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 #include <reports/ReportGridCellsUnit.h>
@@ -67,40 +67,6 @@ TEST(ReportGridCellsTest, TitleHintCaptions) {
   }
   EXPECT_TRUE(ReportTitleHintCaptions(1, 9).empty());
   EXPECT_TRUE(ReportTitleHintCaptions(2, -1).empty());
-}
-
-TEST(ReportGridCellsTest, EditorMoves) {
-  using K = TReportEditorKey;
-  struct TRow {
-    const char* What;
-    int Type;
-    K Key;
-    TReportGridCell From;
-    int Caret, Length;
-    std::optional<TReportGridCell> To;
-  };
-  // A grid of 5 rows: data rows 1..4.
-  const TRow rows[] = {
-      {"down", 1, K::Down, {3, 2}, 1, 4, TReportGridCell{3, 3}},
-      {"down on the last row", 1, K::Down, {3, 4}, 0, 0, std::nullopt},
-      {"up", 2, K::Up, {5, 2}, 0, 0, TReportGridCell{5, 1}},
-      {"up on row 1", 2, K::Up, {5, 1}, 0, 0, std::nullopt},
-      {"right at the end", 2, K::Right, {3, 1}, 2, 2, TReportGridCell{4, 1}},
-      {"right inside the text", 2, K::Right, {3, 1}, 1, 2, std::nullopt},
-      {"right on the last column, type 1", 1, K::Right, {8, 1}, 0, 0, std::nullopt},
-      {"right on the last column, type 2", 2, K::Right, {9, 1}, 0, 0, std::nullopt},
-      {"right over the flaw number", 1, K::Right, {6, 1}, 3, 3, TReportGridCell{8, 1}},
-      {"left at 0", 1, K::Left, {3, 2}, 0, 5, TReportGridCell{2, 2}},
-      {"left inside the text", 1, K::Left, {3, 2}, 1, 5, std::nullopt},
-      {"left over the flaw number", 1, K::Left, {8, 2}, 0, 0, TReportGridCell{6, 2}},
-      {"left from column 1, type 1", 1, K::Left, {1, 2}, 0, 0, std::nullopt},
-      {"left from column 3, type 2", 2, K::Left, {3, 2}, 0, 0, TReportGridCell{2, 2}},
-      {"left from column 2, type 2", 2, K::Left, {2, 2}, 0, 0, std::nullopt},
-  };
-  for (const TRow& row : rows) {
-    EXPECT_EQ(ReportEditorMove(row.Type, row.Key, row.From, 5, row.Caret, row.Length), row.To)
-        << row.What;
-  }
 }
 
 TEST(ReportGridCellsTest, TopRowKeepsTheRowWithinSevenRows) {
