@@ -172,13 +172,17 @@ void TReportGridEditor::Leave(bool store) {
 
 void TReportGridEditor::MoveTo(const TReportGridCell& cell) {
   StoreEdit();
+  // The top row counts among the data rows; the title row above row 1 is
+  // in sight when row 1 is. Read before the grid scrolls to its new
+  // current cell by itself.
+  const int top = std::max(1, Grid->rowAt(0));
   Moving = true;
   Grid->setCurrentCell(cell.Row, cell.Column);
   const QModelIndex index = Grid->model()->index(cell.Row, cell.Column);
-  const int top = std::max(0, Grid->rowAt(0));
   const int newTop = ReportEditorTopRow(cell.Row, top);
   if (newTop != top) {
-    Grid->scrollTo(Grid->model()->index(newTop, cell.Column), QAbstractItemView::PositionAtTop);
+    Grid->scrollTo(Grid->model()->index(newTop == 1 ? 0 : newTop, cell.Column),
+                   QAbstractItemView::PositionAtTop);
   }
   Grid->scrollTo(index, QAbstractItemView::EnsureVisible);
   Moving = false;

@@ -22,6 +22,7 @@
 #include <ui/report/ReportGridEditorUnit.h>
 #include <ui/report/ReportHeaderPanelsUnit.h>
 #include <ui/widgets/Cp1251.h>
+#include <ui/widgets/htmlhint.h>
 
 #include "support/RecordingFeedback.h"
 #include "ui/QtApplicationEnvironment.h"
@@ -269,6 +270,7 @@ TEST_F(ReportGridEditorTest, HintsOfTitleAndDataCells) {
     return FromCp1251(Strings.Caption(static_cast<std::uint16_t>(n)));
   };
   SetCell(2, 7, 4, "a<b");
+  auto* window = new THTMLHint(&Window);  // the main window's hints
   struct TRow {
     int Type, Column, Row;
     QString Hint;
@@ -284,6 +286,8 @@ TEST_F(ReportGridEditorTest, HintsOfTitleAndDataCells) {
     ASSERT_FALSE(row.Hint.isEmpty());
     MoveOver(row.Type, row.Column, row.Row);
     EXPECT_EQ(Grid(row.Type).viewport()->toolTip(), row.Hint);
+    ASSERT_TRUE(window->HintWindow()->isVisible());  // at once, at the pointer
+    EXPECT_EQ(window->HintWindow()->Text(), row.Hint);
   }
   EXPECT_EQ(Header2.LastHintColumn, 7);
   EXPECT_EQ(Header2.LastHintRow, 4);
@@ -291,6 +295,23 @@ TEST_F(ReportGridEditorTest, HintsOfTitleAndDataCells) {
   Grid(2).viewport()->setToolTip("kept");
   MoveOver(2, 7, 4);
   EXPECT_EQ(Grid(2).viewport()->toolTip(), "kept");
+}
+
+TEST_F(ReportGridEditorTest, UpAndDownKeepTheRowWithinSevenRowsOfTheTop) {
+  // Room for the title and 9 rows.
+  Grid(1).setFixedHeight(Grid(1).rowHeight(0) + 9 * Grid(1).rowHeight(1) + 4);
+  QApplication::processEvents();
+  Click(1, 2, 1);
+  for (int i = 0; i < 8; ++i) {
+    Press(Qt::Key_Down);
+  }
+  EXPECT_EQ(Editor(1).EditRow(), 9);
+  EXPECT_EQ(Grid(1).rowAt(0), 2);  // row 9 in sight from row 1 on would be 8 below
+  for (int i = 0; i < 8; ++i) {
+    Press(Qt::Key_Up);
+  }
+  EXPECT_EQ(Editor(1).EditRow(), 1);
+  EXPECT_EQ(Grid(1).rowAt(0), 0);  // back on row 1, with the titles above it
 }
 
 }  // namespace
