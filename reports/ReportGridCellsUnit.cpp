@@ -68,9 +68,12 @@ std::vector<std::uint16_t> ReportTitleHintCaptions(int type, int column) {
     return kHints[column];
   }
   switch (column) {
-    case 0: return {71, 72};
-    case 1: return {84};
-    default: return {static_cast<std::uint16_t>(164 + column - 2)};
+    case 0:
+      return {71, 72};
+    case 1:
+      return {84};
+    default:
+      return {static_cast<std::uint16_t>(164 + column - 2)};
   }
 }
 

@@ -28,11 +28,16 @@ namespace {
 
 std::optional<TReportEditorKey> EditorKeyOf(int key) {
   switch (key) {
-    case Qt::Key_Up: return TReportEditorKey::Up;
-    case Qt::Key_Down: return TReportEditorKey::Down;
-    case Qt::Key_Left: return TReportEditorKey::Left;
-    case Qt::Key_Right: return TReportEditorKey::Right;
-    default: return std::nullopt;
+    case Qt::Key_Up:
+      return TReportEditorKey::Up;
+    case Qt::Key_Down:
+      return TReportEditorKey::Down;
+    case Qt::Key_Left:
+      return TReportEditorKey::Left;
+    case Qt::Key_Right:
+      return TReportEditorKey::Right;
+    default:
+      return std::nullopt;
   }
 }
 
@@ -70,8 +75,7 @@ TReportGridEditor::TReportGridEditor(TReportHeaderPanel& panel, const TLocalStri
           [this](int row, int column) { Place(column, row, false); });
   connect(Grid, &QTableWidget::currentCellChanged, this,
           [this](int row, int column, int, int) { CurrentCellChanged(row, column); });
-  connect(Grid->verticalScrollBar(), &QScrollBar::valueChanged, this,
-          &TReportGridEditor::Scrolled);
+  connect(Grid->verticalScrollBar(), &QScrollBar::valueChanged, this, &TReportGridEditor::Scrolled);
   connect(Grid->horizontalScrollBar(), &QScrollBar::valueChanged, this,
           &TReportGridEditor::Scrolled);
   connect(Grid->horizontalHeader(), &QHeaderView::sectionResized, this,

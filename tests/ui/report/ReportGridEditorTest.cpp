@@ -12,6 +12,7 @@
 #include <QTableWidget>
 #include <QWidget>
 #include <array>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -78,26 +79,19 @@ class ReportGridEditorTest : public ::testing::Test {
   void SetCell(int type, int column, int row, const QString& text) {
     Grid(type).setItem(row, column, new QTableWidgetItem(text));
   }
-  QPoint CellCentre(int type, int column, int row) {
-    return Grid(type).visualRect(Grid(type).model()->index(row, column)).center();
-  }
-
-  void Click(int type, int column, int row) {
+  // Mouse events of the pointer at a cell's centre, as the grid gets them.
+  void Mouse(int type, int column, int row, std::initializer_list<QEvent::Type> kinds) {
     QWidget* viewport = Grid(type).viewport();
-    const QPoint at = CellCentre(type, column, row);
-    for (QEvent::Type kind : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-      QMouseEvent event(kind, at, viewport->mapToGlobal(at), Qt::LeftButton,
-                        kind == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
-                        Qt::NoModifier);
+    const QPoint at = Grid(type).visualRect(Grid(type).model()->index(row, column)).center();
+    for (QEvent::Type kind : kinds) {
+      const Qt::MouseButton button = kind == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+      QMouseEvent event(kind, at, viewport->mapToGlobal(at), button,
+                        kind == QEvent::MouseButtonPress ? button : Qt::NoButton, Qt::NoModifier);
       QApplication::sendEvent(viewport, &event);
     }
   }
-  void MoveOver(int type, int column, int row) {
-    QWidget* viewport = Grid(type).viewport();
-    const QPoint at = CellCentre(type, column, row);
-    QMouseEvent event(QEvent::MouseMove, at, viewport->mapToGlobal(at), Qt::NoButton,
-                      Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(viewport, &event);
+  void Click(int type, int column, int row) {
+    Mouse(type, column, row, {QEvent::MouseButtonPress, QEvent::MouseButtonRelease});
   }
   // A key into the control that has the focus, as the keyboard sends it.
   static void Press(int key, const QString& text = {}) {
@@ -144,7 +138,8 @@ TEST_F(ReportGridEditorTest, ClickPlacesTheEditorOverADataCellOnly) {
     QLineEdit& line = Line(row.Type);
     ASSERT_EQ(Editor(row.Type).EditorVisible(), row.Placed);
     if (row.Placed) {
-      const QRect cell = Grid(row.Type).visualRect(Grid(row.Type).model()->index(row.Row, row.Column));
+      const QRect cell =
+          Grid(row.Type).visualRect(Grid(row.Type).model()->index(row.Row, row.Column));
       EXPECT_EQ(line.geometry(), cell.translated(1, 1).adjusted(0, 0, 1, 1));
       EXPECT_EQ(line.text(), Cell(row.Type, row.Column, row.Row));
       EXPECT_TRUE(line.hasFocus());
@@ -284,7 +279,7 @@ TEST_F(ReportGridEditorTest, HintsOfTitleAndDataCells) {
   for (const TRow& row : rows) {
     SCOPED_TRACE(row.Hint.toStdString());
     ASSERT_FALSE(row.Hint.isEmpty());
-    MoveOver(row.Type, row.Column, row.Row);
+    Mouse(row.Type, row.Column, row.Row, {QEvent::MouseMove});
     EXPECT_EQ(Grid(row.Type).viewport()->toolTip(), row.Hint);
     ASSERT_TRUE(window->HintWindow()->isVisible());  // at once, at the pointer
     EXPECT_EQ(window->HintWindow()->Text(), row.Hint);
@@ -293,7 +288,7 @@ TEST_F(ReportGridEditorTest, HintsOfTitleAndDataCells) {
   EXPECT_EQ(Header2.LastHintRow, 4);
   // Within the same cell the hint is not set again.
   Grid(2).viewport()->setToolTip("kept");
-  MoveOver(2, 7, 4);
+  Mouse(2, 7, 4, {QEvent::MouseMove});
   EXPECT_EQ(Grid(2).viewport()->toolTip(), "kept");
 }
 
