@@ -1,3 +1,5 @@
+// The report tab: its controls, their texts, and what showing, leaving
+// and emptying the tab do.
 #include <ui/report/ReportTabUnit.h>
 
 #include <QAction>
@@ -11,31 +13,19 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <fstream>
 
 #include <reports/ReportHeadersUnit.h>
-#include <ui/data/DataTabUnit.h>
 #include <ui/mainwindow/VELTMainFormUnit.h>
-#include <ui/mainwindow/VeltApplicationUnit.h>
-#include <ui/report/QuickRepViewerUnit.h>
 #include <ui/report/ReportFieldRulesUnit.h>
 #include <ui/report/ReportGridEditorUnit.h>
 #include <ui/report/ReportHeaderPanelsUnit.h>
 #include <ui/widgets/Cp1251.h>
-#include <ui/widgets/FileDialogsUnit.h>
 #include <ui/widgets/MemoTextLimiterUnit.h>
 #include <ui/widgets/TabSupportUnit.h>
 
 namespace velt {
 namespace {
 
-namespace fs = std::filesystem;
-
-// The record's picture as on paper: the print colours, e = 1.22, at (1, 1).
-constexpr double kPictureScale = 1.22;
-constexpr int kPicturePixels = 1;
-constexpr int kPictureX = 1;
-constexpr int kPictureY = 1;
 const QSize kPictureSurface(324, 241);
 constexpr int kResultGridRows = 8;
 constexpr int kFirstResultCaption = 4;
@@ -44,11 +34,6 @@ constexpr int kFirstResultCaption = 4;
 constexpr int kCommentLines = 4;
 constexpr int kCommentDisplayLines = 13;
 constexpr int kCommentChars = 70;
-
-constexpr int kSaveHint = 129;
-
-// The selector's columns.
-constexpr int kMarkColumn = 3;
 
 struct TActionDesign {
   const char* Name;
@@ -61,7 +46,7 @@ struct TActionDesign {
 const TActionDesign kActions[] = {
     {"ReportSummaryAction", 1, 130, &TReportTab::Summary},
     {"OpenReportFileAction", 4, 128, &TReportTab::OpenReport},
-    {"SaveReportFileAction", 5, kSaveHint, &TReportTab::SaveReport},
+    {"SaveReportFileAction", 5, 129, &TReportTab::SaveReport},
     {"FirstReportSelectAction", 6, 131, &TReportTab::First},
     {"PreviousReportSelectAction", 7, 132, &TReportTab::Previous},
     {"NextReportSelectAction", 8, 133, &TReportTab::Next},
@@ -74,104 +59,7 @@ const TActionDesign kActions[] = {
 const char* const kNavigationActions[] = {"FirstReportSelectAction", "PreviousReportSelectAction",
                                           "NextReportSelectAction", "LastReportSelectAction"};
 
-// The grid columns of the row strings, which a removed record's neighbours
-// keep as they move up.
-constexpr int kType1StringColumns[] = {1, 2, 3, 4, 5, 6, 8};
-constexpr int kType2StringColumns[] = {2, 3, 4, 5, 6, 7, 8, 9};
-
-template <typename THeader, std::size_t N>
-void ShowRowTexts(const THeader& header, int type, const int (&columns)[N], IReportForm& form) {
-  const auto& rows = header.RowRecords();
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    for (std::size_t s = 0; s < N && s < rows[i].Strings.size(); ++s) {
-      form.SetReportGridCell(type, columns[s], static_cast<int>(i) + 1, rows[i].Strings[s]);
-    }
-  }
-}
-
-// The report tab's file dialogs: they open in the reports' folder and, for
-// report files, give the chosen name its ".rct" before anyone looks at it,
-// so that the question about replacing a file is asked about the file
-// that will be written.
-class TReportDialogs : public IFileDialogs {
- public:
-  TReportDialogs(IFileDialogs& dialogs, fs::path folder, bool reportFile)
-      : Dialogs(dialogs), Folder(std::move(folder)), ReportFile(reportFile) {}
-  std::optional<fs::path> ChooseOpen(const TFileDialogRequest& request) override {
-    return Named(Dialogs.ChooseOpen(InFolder(request)));
-  }
-  std::optional<fs::path> ChooseSave(const TFileDialogRequest& request) override {
-    return Named(Dialogs.ChooseSave(InFolder(request)));
-  }
-
- private:
-  TFileDialogRequest InFolder(TFileDialogRequest request) const {
-    if (request.StartFolder.empty()) {
-      request.StartFolder = Folder;
-    }
-    return request;
-  }
-  std::optional<fs::path> Named(std::optional<fs::path> path) const {
-    if (path && ReportFile) {
-      return WithReportSuffix(*path);
-    }
-    return path;
-  }
-  IFileDialogs& Dialogs;
-  fs::path Folder;
-  bool ReportFile;
-};
-
 }  // namespace
-
-fs::path WithReportSuffix(const fs::path& path) {
-  const std::string name = path.string();
-  constexpr std::string_view kSuffix = ".rct";
-  if (name.size() >= kSuffix.size() && name.compare(name.size() - kSuffix.size(), kSuffix.size(),
-                                                    kSuffix) == 0) {
-    return path;
-  }
-  return fs::path(name + std::string(kSuffix));
-}
-
-std::string ReportFileDamage(const fs::path& path) {
-  constexpr int kFields = 36;
-  // Far more than 36 fields of their longest length and the conclusion's
-  // lines: anything larger is not a report.
-  constexpr std::uintmax_t kLargest = 1u << 20;
-  std::error_code error;
-  const std::uintmax_t size = fs::file_size(path, error);
-  if (error) {
-    return "cannot read " + path.string() + ": " + error.message();
-  }
-  if (size > kLargest) {
-    return path.string() + " is too large for a report file";
-  }
-  std::ifstream file(path, std::ios::binary);
-  std::string text(static_cast<std::size_t>(size), '\0');
-  if (!file.read(text.data(), static_cast<std::streamsize>(size))) {
-    return "cannot read " + path.string();
-  }
-  if (text.find('\0') != std::string::npos) {
-    return path.string() + " holds binary data, not the text of a report file";
-  }
-  // CR LF, LF and a lone CR each end a line; text after the last line end
-  // is one more line.
-  int lines = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) {
-      ++lines;
-    }
-  }
-  if (!text.empty() && text.back() != '\n' && text.back() != '\r') {
-    ++lines;
-  }
-  if (lines < kFields) {
-    return path.string() + " is cut short: " + std::to_string(lines) + " lines of the " +
-           std::to_string(kFields) + " a report file holds";
-  }
-  return {};
-}
 
 TReportTab::TReportTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Main(form) {
   auto* layout = new QVBoxLayout(&page);
@@ -256,10 +144,11 @@ void TReportTab::BuildSelectorColumn(QWidget& page, QBoxLayout& body) {
   SelectorGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   SelectorGrid->verticalHeader()->hide();
   SelectorGrid->verticalHeader()->setDefaultSectionSize(18);
-  SelectorGrid->setFixedWidth(230);
-  SelectorGrid->setColumnWidth(0, 34);
-  SelectorGrid->setColumnWidth(1, 100);
-  SelectorGrid->setColumnWidth(2, 50);
+  SelectorGrid->setFixedWidth(246);
+  SelectorGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  SelectorGrid->setColumnWidth(0, 28);
+  SelectorGrid->setColumnWidth(1, 92);
+  SelectorGrid->setColumnWidth(2, 48);
   SelectorGrid->horizontalHeader()->setStretchLastSection(true);
   left->addWidget(SelectorGrid, 1);
   // Table row r is selector row r + 1: the title row is the header.
@@ -390,17 +279,11 @@ TReportHeaderPanel& TReportTab::SelectedPanel() const {
   return *Panel1_;
 }
 
-TReportGridEditor& TReportTab::Editor(int type) const {
-  return *Editors[type == kReportType2 ? 1 : 0];
-}
-
 int TReportTab::ListSize() const {
   return Main.RecordsAvailable ? Main.Flaws.ReportSelectionCount : 0;
 }
 
 std::array<int, 6> TReportTab::ModeIndicators() const { return ShownModeIndicators(Indicators); }
-
-fs::path TReportTab::ReportsFolder() const { return Main.Folders.Data / "typical_reports"; }
 
 bool TReportTab::eventFilter(QObject* watched, QEvent* event) {
   if (watched == CommentsMemo && event->type() == QEvent::FocusOut) {
@@ -558,283 +441,6 @@ void TReportTab::RefreshNavigation() {
   Main.Action("PreviousReportSelectAction")->setEnabled(back);
   Main.Action("NextReportSelectAction")->setEnabled(forward);
   Main.Action("LastReportSelectAction")->setEnabled(forward);
-}
-
-void TReportTab::MousePress(int column, int row) {
-  ClickedColumn = column;
-  ClickedRow = row;
-  if (Main.RecordsAvailable && row >= 1 && row <= ListSize() && column <= 1) {
-    SelectSelectorRow(row);
-    SelectRow(row);
-  }
-}
-
-void TReportTab::SelectRow(int row) {
-  if (!Main.RecordsAvailable) {
-    return;
-  }
-  if (row != LastSelected) {
-    LastSelected = row;
-    if (row >= 1) {
-      ShowRecord(row);
-    } else {
-      StoreComments();
-      Prior = Current;
-      Current = 0;
-    }
-  }
-  SwitchView();
-  RefreshNavigation();
-}
-
-void TReportTab::ShowRecord(int k) {
-  TFlawDataBlock& flaws = Main.Flaws;
-  if ((flaws.Source != kSourceInstrument && flaws.Source != kSourceFile) || k < 1 ||
-      k > ListSize()) {
-    return;
-  }
-  StoreComments();
-  Prior = Current;
-  Current = k;
-  TDataCell& record = *flaws.ReportSelection[static_cast<std::size_t>(k - 1)];
-  flaws.CurrentReportRecord = &record;
-  ShowMemoLines(*CommentsMemo, record.Comments);
-  const TLocalStrings& s = Main.Strings;
-  const TBaseConfigCell* cell = record.Configuration();
-  QString caption = FromCp1251(s.Caption(14)) + QString::number(record.FlawNumber) +
-                    FromCp1251(s.Caption(15));
-  if (cell != nullptr) {
-    caption += FromCp1251(cell->CONFIGURATION_NAME) + FromCp1251(s.Caption(16)) +
-               QString::number(cell->CONFIG_INDEX);
-  } else {
-    caption += FromCp1251(s.Caption(16));
-  }
-  CaptionPanel->setText(caption);
-  ShowModeIndicators(Indicators, cell);
-  record.ResetAveraging();
-  FillResultsGrid(record, *ResultsGrid, true);
-  FillConditionsGrid(record, *ConditionsGrid, *ResultsGrid);
-  if (cell != nullptr) {
-    cell->FillParameterList(*Scale, kScaleParameter);
-  } else {
-    ScaleX->clear();
-  }
-  FillGroup(record, TParameterGroup::First, *Groups[0]);
-  FillGroup(record, TParameterGroup::Second, *Groups[1]);
-  FillThirdGroup(record, *Groups[2], *Scale);
-  FillGroup(record, TParameterGroup::Fourth, *Groups[3]);
-  RefreshNavigation();
-  DrawSignalView(record, *Surface, false, kPictureScale, kPictureY, kPictureX, kPicturePixels,
-                 Main.PrintScheme);
-}
-
-void TReportTab::Go(int k) {
-  SelectSelectorRow(k);
-  LastSelected = k;
-  ShowRecord(k);
-  SwitchView();
-}
-
-void TReportTab::First() {
-  if (Current >= 2) {
-    Go(1);
-  }
-}
-
-void TReportTab::Previous() {
-  if (Current >= 2) {
-    Go(Current - 1);
-  }
-}
-
-void TReportTab::Next() {
-  if (Current >= 1 && Current < ListSize()) {
-    Go(Current + 1);
-  }
-}
-
-void TReportTab::Last() {
-  if (Current >= 1 && Current < ListSize()) {
-    Go(ListSize());
-  }
-}
-
-void TReportTab::Summary() {
-  StoreComments();
-  Prior = Current;
-  Current = 0;
-  RefreshNavigation();
-  SwitchView();
-  SelectSelectorRow(0);
-  LastSelected = 0;
-}
-
-void TReportTab::DoubleClick(int column, int row) {
-  TFlawDataBlock& flaws = Main.Flaws;
-  TBaseReportHeader* header = Main.ReportHeader.get();
-  if (row >= 1 && row <= ListSize()) {
-    if (header == nullptr) {
-      return;
-    }
-    TDataCell& record = *flaws.ReportSelection[static_cast<std::size_t>(row - 1)];
-    QTableWidgetItem* mark = SelectorGrid->item(row - 1, kMarkColumn);
-    for (auto& editor : Editors) {
-      if (editor->EditorVisible()) {
-        editor->StoreEdit();
-      }
-    }
-    if (record.ReportMark != 0) {
-      record.ReportMark = 0;
-      if (mark != nullptr) {
-        mark->setText(QString());
-      }
-      // The texts typed for the other records move up with them: read
-      // into the rows first, written back once the gap is closed.
-      header->ReadRows(*Bridge_);
-      header->RemoveFlaw(*Bridge_, record, true);
-      if (const auto* one = dynamic_cast<const TSimpleReportHeader*>(header)) {
-        ShowRowTexts(*one, kReportType1, kType1StringColumns, *Bridge_);
-      } else if (const auto* two = dynamic_cast<const TSimpleReport2Header*>(header)) {
-        ShowRowTexts(*two, kReportType2, kType2StringColumns, *Bridge_);
-      }
-    } else {
-      record.ReportMark = 1;
-      if (mark != nullptr) {
-        mark->setText(QStringLiteral("*"));
-      }
-      header->FlawDeviceType = flaws.DeviceType;
-      header->AddFlaw(*Bridge_, record, true);
-    }
-    return;
-  }
-  if (row != 0 || !Main.RecordsAvailable || (column != 0 && column != 2)) {
-    return;
-  }
-  StoreComments();
-  if (column == 0) {
-    flaws.NaturalOrder();
-  } else {
-    flaws.SortByConfigIndex();
-  }
-  flaws.RebuildReportSelection();
-  FillSelector();
-  if (Current != 0) {
-    // The record now at the shown place, as the data tab does.
-    SelectSelectorRow(Current);
-    LastSelected = Current;
-    ShowRecord(Current);
-  }
-  Main.DataPage().Refresh();
-}
-
-void TReportTab::PrintOrPreview(bool print) {
-  TBaseReportHeader* header = Main.ReportHeader.get();
-  if (header == nullptr) {
-    return;
-  }
-  const TLocalStrings& s = Main.Strings;
-  if (header->Count() == 0) {
-    Main.Feedback.ShowMessage(s.Error(26), s.Error(27), TMessageIcon::Warning);
-    return;
-  }
-  ReadHeader();
-  try {
-    header->FillSheetHeader();
-    if (print) {
-      header->PrintProtocol(this);
-    } else {
-      header->PreviewProtocol(this);
-    }
-  } catch (const std::exception& error) {
-    Main.Feedback.ShowMessage(s.Error(9), TVeltApplication::ErrorText(error.what()),
-                              TMessageIcon::Error);
-  }
-}
-
-void TReportTab::SaveReport() {
-  StoreEdits();
-  const TLocalStrings& s = Main.Strings;
-  TReportDialogs dialogs(Main.FileDialogs(), ReportsFolder(), true);
-  const QString filter = FromCp1251(s.Value(68)) + QStringLiteral("(*.rct)|*.rct");
-  // An existing file is replaced only when the user says so: an inspector's
-  // report is never written over without a word.
-  const std::optional<fs::path> path = ChooseFileToSave(
-      dialogs, Main.Feedback, s,
-      {FromCp1251(s.Caption(87)), filter, QStringLiteral("rct"), FromCp1251(s.Value(kSaveHint))});
-  if (!path || !Main.ReportHeader) {
-    return;
-  }
-  ReadHeader();
-  try {
-    Main.ReportHeader->SaveToFile(*path);
-  } catch (const std::exception& error) {
-    Main.Feedback.ShowMessage(s.Error(9), TVeltApplication::ErrorText(error.what()),
-                              TMessageIcon::Error);
-  }
-}
-
-void TReportTab::OpenReport() {
-  const TLocalStrings& s = Main.Strings;
-  TReportDialogs dialogs(Main.FileDialogs(), ReportsFolder(), true);
-  const QString filter = FromCp1251(s.Value(68)) + QStringLiteral("(*.rct)|*.rct");
-  const std::optional<fs::path> path = ChooseFileToOpen(
-      dialogs, Main.Feedback, s, {FromCp1251(s.Caption(88)), filter, QStringLiteral("rct")});
-  if (!path || !Main.ReportHeader) {
-    return;
-  }
-  // A file that is not a whole report leaves the panel as it is: it is
-  // checked before anything is read, and read before anything is shown.
-  std::string damage = ReportFileDamage(*path);
-  if (damage.empty()) {
-    try {
-      Main.ReportHeader->LoadFromFile(*path);
-    } catch (const std::exception& error) {
-      damage = error.what();
-    }
-  }
-  if (!damage.empty()) {
-    Main.Feedback.ShowMessage(s.Error(9),
-                              s.Error(28) + "\n" + TVeltApplication::ErrorText(damage.c_str()),
-                              TMessageIcon::Error);
-    return;
-  }
-  Main.ReportHeader->ShowHeader(*Bridge_);
-}
-
-void TReportTab::OpenSavedReport() {
-  if (Main.Viewer != nullptr) {
-    TReportDialogs dialogs(Main.FileDialogs(), ReportsFolder(), false);
-    Main.Viewer->OpenChosen(dialogs);
-  }
-}
-
-void TReportTab::TypeChanged(int item) {
-  const int type = item == 1 ? kReportType2 : kReportType1;
-  // What was typed goes into the header of the type that was shown.
-  ReadHeader();
-  Main.SelectedReportType = type;
-  std::unique_ptr<TBaseReportHeader>& header = Main.ReportHeader;
-  const bool sameClass =
-      header && (type == kReportType2) == (dynamic_cast<TSimpleReport2Header*>(header.get()) != nullptr);
-  if (!sameClass) {
-    header = Main.NewReportHeader();
-    // The new header starts with the texts of its type's panel, and its
-    // grid shows no row texts of the header that went (an empty header's
-    // rows leave one empty row).
-    header->ShowRows(*Bridge_);
-    header->ReadHeader(*Bridge_);
-    TFlawDataBlock& flaws = Main.Flaws;
-    if (flaws.Count > 0) {
-      header->FlawDeviceType = flaws.DeviceType;
-      for (std::uint16_t r = 0; r < flaws.Count; ++r) {
-        TDataCell& record = *flaws.Records[flaws.DisplayOrder[r]];
-        if (record.ReportMark != 0) {
-          header->AddFlaw(*Bridge_, record, true);
-        }
-      }
-    }
-  }
-  SwitchView();
 }
 
 }  // namespace velt

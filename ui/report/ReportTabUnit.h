@@ -113,7 +113,6 @@ class TReportTab : public QObject {
   void StoreComments();
   void SelectSelectorRow(int row);
   int SelectedType() const;
-  TReportGridEditor& Editor(int type) const;
   std::filesystem::path ReportsFolder() const;
 
   TVELTMainForm& Main;

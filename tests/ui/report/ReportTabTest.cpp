@@ -179,6 +179,20 @@ TEST_F(ReportTab, TheRecordViewKeepsItsCommentsAndDrawsInThePrintColours) {
   EXPECT_EQ(Entry(1).Comments[0], "second thoughts");
 }
 
+TEST_F(ReportTab, DiscardedRecordsLeaveTheSelectorEmpty) {
+  Tab->DoubleClick(1, 1);
+  Tab->Selector().setCurrentCell(0, 1);
+  F.Feedback.Answers = {true};
+  Form->UnplugDevice();
+  EXPECT_EQ(Tab->Selector().rowCount(), 1);
+  EXPECT_EQ(Cell(Tab->Selector(), 0, 0), "");
+  EXPECT_EQ(Tab->ListSize(), 0);
+  EXPECT_EQ(Tab->CurrentIndex(), 0);
+  EXPECT_FALSE(Tab->RecordView().isVisible());
+  EXPECT_FALSE(Enabled("PrintReportsAction"));
+  EXPECT_EQ(Form->ReportForm().ReportGridCell(kReportType1, 7, 1), "");
+}
+
 TEST_F(ReportTab, AnEmptyReportIsRefusedWithItsMessage) {
   int printed = 0;
   Jobs.ChoosePrinter = [&printed](QPrinter&) {
