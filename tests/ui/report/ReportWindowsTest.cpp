@@ -156,6 +156,7 @@ TEST_F(ReportWindows, F12OnTheReportTabReopensASavedReport) {
     EXPECT_EQ(Dialogs->Requests[0].Title, FromCp1251(F.Strings.Caption(89)));
     EXPECT_EQ(Dialogs->Requests[0].Filter, FromCp1251(F.Strings.Value(69)) + "(*.qrp)|*.qrp");
     EXPECT_EQ(Dialogs->Requests[0].DefaultSuffix, "qrp");
+    EXPECT_EQ(Dialogs->Requests[0].StartFolder, F.Data / "typical_reports");
     ASSERT_EQ(F.Feedback.Messages.size(), c.Message ? 1u : 0u);
     if (c.Message) {
       EXPECT_EQ(F.Feedback.Messages[0].Caption, F.Strings.Error(9));
