@@ -12,7 +12,8 @@ constexpr int kInspectors = 4;
 // The place of an inspector's field within its five (name, level,
 // certificate number, expiry, issuing organisation), or -1.
 int InspectorFieldOffset(int field) {
-  if (field < kFirstInspectorField || field >= kFirstInspectorField + kInspectors * kInspectorFields) {
+  if (field < kFirstInspectorField ||
+      field >= kFirstInspectorField + kInspectors * kInspectorFields) {
     return -1;
   }
   return (field - kFirstInspectorField) % kInspectorFields;
@@ -51,20 +52,17 @@ std::string_view NextPart(std::string_view& rest, char separator, bool last) {
 }  // namespace
 
 int HeaderFieldLimit(int field) {
-  switch (InspectorFieldOffset(field)) {
-    case 0: return 20;  // name
-    case 2: return 12;  // certificate number
-    case 4: return 70;  // issuing organisation
-    case 1:             // level
-    case 3: return 0;   // expiry
-    default: break;
+  // Name, level, certificate number, expiry, issuing organisation.
+  constexpr int kInspectorLimits[kInspectorFields] = {20, 0, 12, 0, 70};
+  if (const int offset = InspectorFieldOffset(field); offset >= 0) {
+    return kInspectorLimits[offset];
   }
   switch (field) {
-    case 1:   // organisation
-    case 4:   // control object
-    case 5:   // reason and date of the inspection
-    case 6:   // object description
-    case 7:   // normative documentation
+    case 1:  // organisation
+    case 4:  // control object
+    case 5:  // reason and date of the inspection
+    case 6:  // object description
+    case 7:  // normative documentation
       return 50;
     case 3:   // protocol number
     case 8:   // device type
@@ -128,7 +126,8 @@ TCheckedDate CheckDate(std::string_view text) {
     return {std::string(text), false};
   }
   auto twoDigits = [](long value) {
-    return std::string(1, static_cast<char>('0' + value / 10)) + static_cast<char>('0' + value % 10);
+    return std::string(1, static_cast<char>('0' + value / 10)) +
+           static_cast<char>('0' + value % 10);
   };
   // The corrections leave day 1..31, month 1..12 and year 2000..3000.
   return {twoDigits(day) + separator + twoDigits(month) + separator + std::to_string(year), true};

@@ -107,7 +107,8 @@ TReportFieldRules::TReportFieldRules(TReportHeaderPanel& panel, const TLocalStri
       WatchCaret(TCaret::Certificate, field, *control, *edit);
     }
   }
-  if (auto* conclusion = qobject_cast<QPlainTextEdit*>(panel.HeaderFieldControl(kConclusionField))) {
+  if (auto* conclusion =
+          qobject_cast<QPlainTextEdit*>(panel.HeaderFieldControl(kConclusionField))) {
     new TMemoTextLimiter(*conclusion, kConclusionLines, kConclusionDisplayLines, kConclusionChars,
                          feedback);
   }
@@ -166,9 +167,15 @@ bool TReportFieldRules::eventFilter(QObject* watched, QEvent* event) {
   QLineEdit& edit = *field.Edit;
   auto keepCaret = [&] {
     switch (field.Kind) {
-      case TCaret::Date: SelectOne(edit, DatePosition(Caret(edit), 1)); break;
-      case TCaret::Level: SelectOne(edit, 0); break;
-      case TCaret::Certificate: SelectOne(edit, CertificatePosition(edit, Caret(edit))); break;
+      case TCaret::Date:
+        SelectOne(edit, DatePosition(Caret(edit), 1));
+        break;
+      case TCaret::Level:
+        SelectOne(edit, 0);
+        break;
+      case TCaret::Certificate:
+        SelectOne(edit, CertificatePosition(edit, Caret(edit)));
+        break;
     }
   };
   switch (event->type()) {

@@ -6,12 +6,12 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <map>
 #include <string>
 
 #include <reports/ReportHeaderFieldsUnit.h>
 #include <ui/report/ReportFieldRulesUnit.h>
 #include <ui/report/ReportHeaderPanelsUnit.h>
-#include <ui/widgets/Cp1251.h>
 
 #include "support/RecordingFeedback.h"
 #include "ui/QtApplicationEnvironment.h"
@@ -35,35 +35,28 @@ class ReportFieldRulesTest : public ::testing::Test {
     const QLineEdit& edit = Edit(type, field);
     return edit.hasSelectedText() ? edit.selectionStart() : edit.cursorPosition();
   }
-  // Keys as the user presses them: a digit, "L"/"R" the arrows, "B"
-  // Backspace, "D" Delete, "E" End, "n" the next digit on the numeric pad,
-  // any other letter itself.
+  // Keys pressed and released: a digit, "L"/"R" the arrows, "B" Backspace,
+  // "E" End, "n" makes the next digit the numeric pad's, a letter itself.
   void Press(int type, int field, const std::string& keys) {
-    QWidget* target = Panel(type).HeaderFieldControl(field);
-    bool keypad = false;
+    static const std::map<char, int> named = {
+        {'L', Qt::Key_Left}, {'R', Qt::Key_Right}, {'B', Qt::Key_Backspace}, {'E', Qt::Key_End}};
+    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
     for (const char c : keys) {
-      int key = 0;
-      QString text;
       if (c == 'n') {
-        keypad = true;
+        modifiers = Qt::KeypadModifier;
         continue;
       }
-      switch (c) {
-        case 'L': key = Qt::Key_Left; break;
-        case 'R': key = Qt::Key_Right; break;
-        case 'B': key = Qt::Key_Backspace; break;
-        case 'D': key = Qt::Key_Delete; break;
-        case 'E': key = Qt::Key_End; break;
-        default:
-          key = c >= '0' && c <= '9' ? Qt::Key_0 + (c - '0') : Qt::Key_A + (c - 'a');
-          text = QString(QLatin1Char(c));
+      const auto found = named.find(c);
+      const bool digit = c >= '0' && c <= '9';
+      const int key = found != named.end() ? found->second
+                      : digit              ? Qt::Key_0 + (c - '0')
+                                           : Qt::Key_A + (c - 'a');
+      const QString text = found != named.end() ? QString() : QString(QLatin1Char(c));
+      for (const QEvent::Type press : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent event(press, key, modifiers, text);
+        QApplication::sendEvent(Panel(type).HeaderFieldControl(field), &event);
       }
-      const Qt::KeyboardModifiers modifiers = keypad ? Qt::KeypadModifier : Qt::NoModifier;
-      keypad = false;
-      QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
-      QApplication::sendEvent(target, &press);
-      QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
-      QApplication::sendEvent(target, &release);
+      modifiers = Qt::NoModifier;
     }
   }
   // What a paste does: the whole text replaced by the user.
@@ -71,14 +64,13 @@ class ReportFieldRulesTest : public ::testing::Test {
     Edit(type, field).selectAll();
     Edit(type, field).insert(text);
   }
-  std::string LengthMessage(int limit) const {
-    return Strings.Error(29) + std::to_string(limit) + Strings.Error(30);
-  }
-  void ExpectOneMessage(const std::string& text) {
+  // The messages so far are this one, once; then they are forgotten.
+  void ExpectOnlyMessage(const std::string& text) {
     ASSERT_EQ(Feedback.Messages.size(), 1u);
     EXPECT_EQ(Feedback.Messages[0].Caption, Strings.Error(31));
     EXPECT_EQ(Feedback.Messages[0].Text, text);
     EXPECT_EQ(Feedback.Messages[0].Icon, TMessageIcon::Warning);
+    Feedback.Messages.clear();
   }
 
   testing::TRecordingFeedback Feedback;
@@ -90,141 +82,115 @@ class ReportFieldRulesTest : public ::testing::Test {
   TReportFieldRules Rules2{Panel2, Strings, Feedback};
 };
 
+// The protocol number (field 3) gets 17 characters and keeps 16.
 TEST_F(ReportFieldRulesTest, TextPastedBeyondItsLimitIsCutWithTheMessage) {
   for (int type : {kReportType1, kReportType2}) {
     for (int field = 1; field <= kReportHeaderFields; ++field) {
-      const int limit = HeaderFieldLimit(field);
-      if (limit == 0) {
-        continue;
+      if (const int limit = HeaderFieldLimit(field); limit > 0) {
+        SCOPED_TRACE("type " + std::to_string(type) + " field " + std::to_string(field));
+        Paste(type, field, QString(limit, 'x'));
+        EXPECT_TRUE(Feedback.Messages.empty());
+        Paste(type, field, QString(limit + 1, 'y'));
+        EXPECT_EQ(Form.HeaderFieldText(type, field), std::string(limit, 'y'));
+        ExpectOnlyMessage(Strings.Error(29) + std::to_string(limit) + Strings.Error(30));
       }
-      SCOPED_TRACE("type " + std::to_string(type) + " field " + std::to_string(field));
-      Feedback.Messages.clear();
-      Paste(type, field, QString(limit, 'x'));
-      EXPECT_TRUE(Feedback.Messages.empty());
-      Paste(type, field, QString(limit + 3, 'y'));
-      EXPECT_EQ(Form.HeaderFieldText(type, field), std::string(limit, 'y'));
-      ExpectOneMessage(LengthMessage(limit));
     }
   }
 }
 
-TEST_F(ReportFieldRulesTest, SeventeenthDigitOfTheProtocolNumberIsCut) {
-  // The type-2 panel starts with the 16 digits "1234567890123456".
-  Edit(kReportType2, 3).end(false);
-  Press(kReportType2, 3, "7");
-  EXPECT_EQ(Form.HeaderFieldText(kReportType2, 3), "1234567890123456");
-  ExpectOneMessage(LengthMessage(16));
-}
-
 TEST_F(ReportFieldRulesTest, TextsThePanelIsGivenStayWholeAndSilent) {
-  const std::string conclusion = "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9";
-  struct TRow {
-    int Field;
-    std::string Text;
-  } const rows[] = {
-      {1, std::string(80, 'o')},     // beyond its 50
-      {2, "1 \xFF\xED\xE2\xE0\xF0\xFF 2007"},  // "1 января 2007": no mask can show it
+  const std::pair<int, std::string> rows[] = {
+      {1, std::string(80, 'o')},               // beyond its 50
+      {2, "1 \xFF\xED\xE2\xE0\xF0\xFF 2007"},  // "1 января 2007": no mask shows it
       {10, ""},
       {17, "31.12.2010"},
       {15, "II"},
-      {36, conclusion},  // beyond 7 lines
+      {36, "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9"},  // beyond 7 lines
   };
   for (int type : {kReportType1, kReportType2}) {
-    for (const TRow& row : rows) {
-      SCOPED_TRACE("type " + std::to_string(type) + " field " + std::to_string(row.Field));
-      Form.SetHeaderFieldText(type, row.Field, row.Text);
-      EXPECT_EQ(Form.HeaderFieldText(type, row.Field), row.Text);
+    for (const auto& [field, text] : rows) {
+      SCOPED_TRACE("type " + std::to_string(type) + " field " + std::to_string(field));
+      Form.SetHeaderFieldText(type, field, text);
+      EXPECT_EQ(Form.HeaderFieldText(type, field), text);
     }
   }
   EXPECT_TRUE(Feedback.Messages.empty());
 }
 
-TEST_F(ReportFieldRulesTest, DateFields) {
+TEST_F(ReportFieldRulesTest, DateFieldsTakeDigitsAndCorrectTheDate) {
   struct TRow {
-    const char* Given;  // by the program
-    const char* Pasted;
+    const char* Given;   // by the program
+    const char* Pasted;  // then by the user
     const char* Keys;
     const char* Shown;
-    bool Message;
-    int Caret;  // the selected character's place
+    bool Corrected;
+    int Caret;
   } const rows[] = {
       {"01.01.2007", "35.13.1999", "", "31.12.2000", true, 9},
-      {"01.01.2007", nullptr, "3", "31.01.2007", false, 1},
-      {"01.01.2007", nullptr, "35", "31.01.2007", true, 3},    // day 35 on the second digit
-      {"01.01.2007", nullptr, "R2R5", "02.05.2007", false, 6},  // over the separator
-      {"01.01.2007", nullptr, "RRRRRRRRRRRR", "01.01.2007", false, 9},
-      {"01.01.2007", nullptr, "RRRRRRRRR8", "01.01.2008", false, 9},
+      {"01.01.2007", nullptr, "35", "31.01.2007", true, 3},  // day 35 on its second digit
+      {"01.01.2007", nullptr, "R2R5", "02.05.2007", false, 6},
+      {"01.01.2007", nullptr, "RRRRRRRRRRR8", "01.01.2008", false, 9},
       {"01.01.2007", nullptr, "RRRLL", "01.01.2007", false, 1},
-      {"01.01.2007", nullptr, "n2", "21.01.2007", false, 1},  // numeric pad
-      {"01.01.2007", nullptr, "aBDE", "01.01.2007", false, 0},
-      {"01.01.2007", nullptr, "RRRR3", "01.01.2007", true, 7},  // year 3007: 2007
-      {"", nullptr, "1", "01.01.2000", true, 1},  // the mask back, the blanks read as 1
+      {"01.01.2007", nullptr, "n2", "21.01.2007", false, 1},
+      {"01.01.2007", nullptr, "aBE", "01.01.2007", false, 0},
+      {"", nullptr, "1", "01.01.2000", true, 1},  // the mask back; its blanks read as 1
   };
   for (int type : {kReportType1, kReportType2}) {
     for (int field : {2, 10, 17, 22, 27, 32}) {
       for (const TRow& row : rows) {
         SCOPED_TRACE("type " + std::to_string(type) + " field " + std::to_string(field) + " " +
-                     row.Given + (row.Pasted ? row.Pasted : "") + " " + row.Keys);
+                     (row.Pasted ? row.Pasted : row.Keys));
         Form.SetHeaderFieldText(type, field, row.Given);
-        Feedback.Messages.clear();
         if (row.Pasted != nullptr) {
           Paste(type, field, row.Pasted);
         }
         Press(type, field, row.Keys);
         EXPECT_EQ(Form.HeaderFieldText(type, field), row.Shown);
-        if (row.Message) {
-          ExpectOneMessage(Strings.Error(35));
-        } else {
-          EXPECT_TRUE(Feedback.Messages.empty());
+        if (row.Corrected) {
+          ExpectOnlyMessage(Strings.Error(35));
         }
-        EXPECT_EQ(Edit(type, field).selectionStart(), row.Caret);
+        EXPECT_TRUE(Feedback.Messages.empty());
+        EXPECT_EQ(Caret(type, field), row.Caret);
         EXPECT_EQ(Edit(type, field).selectedText().size(), 1);
+        EXPECT_EQ(Edit(type, field).inputMask(), HeaderFieldInputMask(field));
       }
     }
   }
 }
 
-TEST_F(ReportFieldRulesTest, LevelTakesOneTwoOrThree) {
-  const std::pair<const char*, const char*> rows[] = {
-      {"2", "2"}, {"3", "3"}, {"n2", "2"}, {"4", "1"}, {"0", "1"}, {"aBD", "1"}, {"34", "3"},
-  };
-  for (int type : {kReportType1, kReportType2}) {
-    for (int field : {15, 20, 25, 30}) {
-      for (const auto& [keys, shown] : rows) {
-        SCOPED_TRACE("type " + std::to_string(type) + " field " + std::to_string(field) + " " +
-                     keys);
-        Form.SetHeaderFieldText(type, field, "1");
-        Press(type, field, keys);
-        EXPECT_EQ(Form.HeaderFieldText(type, field), shown);
-        EXPECT_EQ(Edit(type, field).selectionStart(), 0);
-        EXPECT_EQ(Edit(type, field).selectedText().size(), 1);
-      }
-    }
-  }
-  EXPECT_TRUE(Feedback.Messages.empty());
-}
-
-TEST_F(ReportFieldRulesTest, CertificateNumberCaretStopsAtTheTwelfthCharacter) {
+// Levels take 1, 2 or 3 only, at their one place; certificate numbers are
+// typed over one selected character, never past the twelfth.
+TEST_F(ReportFieldRulesTest, LevelsAndCertificateNumbersKeepOneCharacterSelected) {
   struct TRow {
+    int Place;  // among an inspector's five fields: 1 level, 2 certificate number
     const char* Keys;
-    const char* Shown;
+    std::string Shown;
     int Caret;
   } const rows[] = {
-      {"E456", "100232000236", 11},  // typed over the twelfth, never past it
-      {"5", "50023200023", 1},       // one character replaced, the next selected
-      {"RRL7", "17023200023", 2},
-      {"EB", "1002320002", 10},      // End then Backspace: the last one goes
+      {1, "2", "2", 0},
+      {1, "n3", "3", 0},
+      {1, "4", "1", 0},
+      {1, "0", "1", 0},
+      {1, "aB", "1", 0},
+      {1, "34", "3", 0},
+      {2, "E456", "100232000236", 11},
+      {2, "5", "50023200023", 1},
+      {2, "RRL7", "17023200023", 2},
+      {2, "EB", "1002320002", 10},
   };
   for (int type : {kReportType1, kReportType2}) {
-    for (int field : {16, 21, 26, 31}) {
+    for (int inspector = 0; inspector < 4; ++inspector) {
       for (const TRow& row : rows) {
+        const int field = 14 + 5 * inspector + row.Place;
         SCOPED_TRACE("type " + std::to_string(type) + " field " + std::to_string(field) + " " +
                      row.Keys);
-        Form.SetHeaderFieldText(type, field, "10023200023");
+        Form.SetHeaderFieldText(type, field, row.Place == 1 ? "1" : "10023200023");
         Edit(type, field).setCursorPosition(0);
         Press(type, field, row.Keys);
         EXPECT_EQ(Form.HeaderFieldText(type, field), row.Shown);
         EXPECT_EQ(Caret(type, field), row.Caret);
+        EXPECT_EQ(Edit(type, field).selectedText().size(),
+                  row.Caret < static_cast<int>(row.Shown.size()) ? 1 : 0);
       }
     }
   }
@@ -232,24 +198,19 @@ TEST_F(ReportFieldRulesTest, CertificateNumberCaretStopsAtTheTwelfthCharacter) {
 }
 
 TEST_F(ReportFieldRulesTest, ConclusionKeepsSevenLinesOfFiftyNineCharacters) {
-  struct TRow {
-    QString Typed;
-    int Lines;
-    bool Message;
-  } const rows[] = {
-      {"1\n2\n3\n4\n5\n6\n7", 7, false},
-      {"1\n2\n3\n4\n5\n6\n7\n8\n9", 7, true},
-      {QString(60, 'c'), 2, false},  // the 60th character starts a new line
+  const std::tuple<QString, int, std::size_t> rows[] = {
+      {"1\n2\n3\n4\n5\n6\n7", 7, 0},
+      {"1\n2\n3\n4\n5\n6\n7\n8\n9", 7, 1},
+      {QString(60, 'c'), 2, 0},  // the 60th character starts a line
   };
   for (int type : {kReportType1, kReportType2}) {
     auto* memo = qobject_cast<QPlainTextEdit*>(Panel(type).HeaderFieldControl(36));
-    for (const TRow& row : rows) {
-      SCOPED_TRACE("type " + std::to_string(type) + " " + row.Typed.toStdString());
+    for (const auto& [typed, lines, messages] : rows) {
       Form.SetHeaderFieldText(type, 36, "");
       Feedback.Messages.clear();
-      memo->insertPlainText(row.Typed);
-      EXPECT_EQ(memo->toPlainText().split('\n').size(), row.Lines);
-      EXPECT_EQ(Feedback.Messages.size(), row.Message ? 1u : 0u);
+      memo->insertPlainText(typed);
+      EXPECT_EQ(memo->toPlainText().split('\n').size(), lines) << type;
+      EXPECT_EQ(Feedback.Messages.size(), messages) << type;
     }
   }
 }
