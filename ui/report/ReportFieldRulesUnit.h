@@ -30,7 +30,10 @@ class TReportFieldRules : public QObject {
                     IUserFeedback& feedback);
 
   // Lines, characters per line (one less is the most a line holds) and
-  // displayed lines of the conclusion (0: not limited).
+  // displayed lines of the conclusion. The displayed lines are not limited:
+  // the memo's width follows the window, so counting its wrapped lines
+  // would cut an inspector's conclusion whenever the window is narrowed,
+  // and only its first three lines could ever be kept.
   static constexpr int kConclusionLines = 7;
   static constexpr int kConclusionChars = 60;
   static constexpr int kConclusionDisplayLines = 0;
