@@ -81,7 +81,7 @@ void GiveMaskBack(QLineEdit& edit, int field) {
 
 TReportFieldRules::TReportFieldRules(TReportHeaderPanel& panel, const TLocalStrings& strings,
                                      IUserFeedback& feedback)
-    : QObject(&panel), Strings(strings), Feedback(feedback) {
+    : Strings(strings), Feedback(feedback) {
   for (int field = 1; field <= kReportHeaderFields; ++field) {
     QWidget* control = panel.HeaderFieldControl(field);
     auto* combo = qobject_cast<QComboBox*>(control);

@@ -26,6 +26,8 @@ class TReportHeaderPanel;
 
 class TReportFieldRules : public QObject {
  public:
+  // Owned by whoever makes it, not by the panel; it may outlive the panel
+  // or go before it.
   TReportFieldRules(TReportHeaderPanel& panel, const TLocalStrings& strings,
                     IUserFeedback& feedback);
 
