@@ -58,8 +58,8 @@ class TReportDialogs : public IFileDialogs {
 fs::path WithReportSuffix(const fs::path& path) {
   const std::string name = path.string();
   constexpr std::string_view kSuffix = ".rct";
-  if (name.size() >= kSuffix.size() && name.compare(name.size() - kSuffix.size(), kSuffix.size(),
-                                                    kSuffix) == 0) {
+  if (name.size() >= kSuffix.size() &&
+      name.compare(name.size() - kSuffix.size(), kSuffix.size(), kSuffix) == 0) {
     return path;
   }
   return fs::path(name + std::string(kSuffix));
@@ -104,7 +104,9 @@ std::string ReportFileDamage(const fs::path& path) {
   return {};
 }
 
-fs::path TReportTab::ReportsFolder() const { return Main.Folders.Data / "typical_reports"; }
+fs::path TReportTab::ReportsFolder() const {
+  return Main.Folders.Data / "typical_reports";
+}
 
 void TReportTab::PrintOrPreview(bool print) {
   TBaseReportHeader* header = Main.ReportHeader.get();

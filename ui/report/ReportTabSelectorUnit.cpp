@@ -84,8 +84,8 @@ void TReportTab::ShowRecord(int k) {
   ShowMemoLines(*CommentsMemo, record.Comments);
   const TLocalStrings& s = Main.Strings;
   const TBaseConfigCell* cell = record.Configuration();
-  QString caption = FromCp1251(s.Caption(14)) + QString::number(record.FlawNumber) +
-                    FromCp1251(s.Caption(15));
+  QString caption =
+      FromCp1251(s.Caption(14)) + QString::number(record.FlawNumber) + FromCp1251(s.Caption(15));
   if (cell != nullptr) {
     caption += FromCp1251(cell->CONFIGURATION_NAME) + FromCp1251(s.Caption(16)) +
                QString::number(cell->CONFIG_INDEX);
@@ -217,7 +217,8 @@ void TReportTab::TypeChanged(int item) {
   Main.SelectedReportType = type;
   std::unique_ptr<TBaseReportHeader>& header = Main.ReportHeader;
   const bool sameClass =
-      header && (type == kReportType2) == (dynamic_cast<TSimpleReport2Header*>(header.get()) != nullptr);
+      header &&
+      (type == kReportType2) == (dynamic_cast<TSimpleReport2Header*>(header.get()) != nullptr);
   if (!sameClass) {
     header = Main.NewReportHeader();
     // The new header starts with the texts of its type's panel, and its

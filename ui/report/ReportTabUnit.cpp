@@ -172,7 +172,7 @@ void TReportTab::BuildRecordView(QWidget& page) {
   body->setContentsMargins(0, 0, 0, 0);
   auto* indicatorRow = new QHBoxLayout;
   static const char* const kIndicatorNames[] = {
-      "ReportsTGVStateRXButton",  "ReportsKursorAlgRXButton",   "ReportsScreenModeRXButton",
+      "ReportsTGVStateRXButton",   "ReportsKursorAlgRXButton",   "ReportsScreenModeRXButton",
       "ReportsSignalTypeRXButton", "ReportsFirstStrobeRXButton", "ReportsSecondStrobeRXButton"};
   for (std::size_t i = 0; i < Indicators.size(); ++i) {
     Indicators[i] = new QToolButton(MainPanel);
@@ -224,8 +224,8 @@ void TReportTab::BuildRecordView(QWidget& page) {
   ScaleX->setEnabled(false);  // it shows the record's value
   Scale = std::make_unique<TComboScale>(*ScaleX);
   CommentsMemo = parts.Comments;
-  Limiter = new TMemoTextLimiter(*CommentsMemo, kCommentLines, kCommentDisplayLines,
-                                 kCommentChars, Main.Feedback);
+  Limiter = new TMemoTextLimiter(*CommentsMemo, kCommentLines, kCommentDisplayLines, kCommentChars,
+                                 Main.Feedback);
   CommentsMemo->installEventFilter(this);
   ShowModeIndicators(Indicators, nullptr);
 }
@@ -270,7 +270,9 @@ void TReportTab::ApplyReportGridColumnWidths() {
   Panel2_->ApplyReportGridColumnWidths();
 }
 
-int TReportTab::SelectedType() const { return Main.SelectedReportType; }
+int TReportTab::SelectedType() const {
+  return Main.SelectedReportType;
+}
 
 TReportHeaderPanel& TReportTab::SelectedPanel() const {
   if (SelectedType() == kReportType2) {
@@ -283,7 +285,9 @@ int TReportTab::ListSize() const {
   return Main.RecordsAvailable ? Main.Flaws.ReportSelectionCount : 0;
 }
 
-std::array<int, 6> TReportTab::ModeIndicators() const { return ShownModeIndicators(Indicators); }
+std::array<int, 6> TReportTab::ModeIndicators() const {
+  return ShownModeIndicators(Indicators);
+}
 
 bool TReportTab::eventFilter(QObject* watched, QEvent* event) {
   if (watched == CommentsMemo && event->type() == QEvent::FocusOut) {
@@ -349,7 +353,9 @@ void TReportTab::Shown() {
   Main.Action("PreviewReportsAction")->setEnabled(ListSize() > 0);
 }
 
-void TReportTab::Hidden() { ReadHeader(); }
+void TReportTab::Hidden() {
+  ReadHeader();
+}
 
 void TReportTab::Clear() {
   Filling = true;
@@ -393,11 +399,10 @@ void TReportTab::FillSelector() {
   for (int k = 1; k <= count; ++k) {
     const TDataCell& record = *flaws.ReportSelection[static_cast<std::size_t>(k - 1)];
     const TBaseConfigCell* cell = record.Configuration();
-    const QString texts[4] = {
-        QString::number(record.FlawNumber),
-        cell != nullptr ? FromCp1251(cell->CONFIGURATION_NAME) : QString(),
-        cell != nullptr ? QString::number(cell->CONFIG_INDEX) : QString(),
-        record.ReportMark != 0 ? QStringLiteral("*") : QString()};
+    const QString texts[4] = {QString::number(record.FlawNumber),
+                              cell != nullptr ? FromCp1251(cell->CONFIGURATION_NAME) : QString(),
+                              cell != nullptr ? QString::number(cell->CONFIG_INDEX) : QString(),
+                              record.ReportMark != 0 ? QStringLiteral("*") : QString()};
     for (int c = 0; c < 4; ++c) {
       SelectorGrid->setItem(k - 1, c, new QTableWidgetItem(texts[c]));
     }

@@ -281,7 +281,9 @@ TEST_F(ReportTab, ReportFilesAreNamedRctAndReadBack) {
   const struct {
     const char* Chosen;
     const char* Written;
-  } cases[] = {{"pipe", "pipe.rct"}, {"weld.rct", "weld.rct"}, {"seam.RCT", "seam.RCT.rct"},
+  } cases[] = {{"pipe", "pipe.rct"},
+               {"weld.rct", "weld.rct"},
+               {"seam.RCT", "seam.RCT.rct"},
                {"a.rct.txt", "a.rct.txt.rct"}};
   for (const auto& c : cases) {
     Dialogs->Requests.clear();
