@@ -13,7 +13,7 @@ constexpr int kClockTop = 4;
 }  // namespace
 
 TPageControl::TPageControl(QWidget* parent)
-    : QTabWidget(parent), Calendar(":/mainwindow/pictures/calendar.xpm"), Watches(":/mainwindow/pictures/watches.xpm") {
+    : QTabWidget(parent), Calendar(":/pictures/calendar.xpm"), Watches(":/pictures/watches.xpm") {
   setObjectName("MainPageControl");
 }
 
