@@ -32,13 +32,12 @@ class TReportFieldRules : public QObject {
                     IUserFeedback& feedback);
 
   // Lines, characters per line (one less is the most a line holds) and
-  // displayed lines of the conclusion. The displayed lines are not limited:
-  // the memo's width follows the window, so counting its wrapped lines
-  // would cut an inspector's conclusion whenever the window is narrowed,
-  // and only its first three lines could ever be kept.
+  // displayed lines of the conclusion: the type-1 memo shows three lines
+  // and has no scroll bar, so what is typed beyond them would be out of
+  // sight; it is cut with the limiter's message instead.
   static constexpr int kConclusionLines = 7;
   static constexpr int kConclusionChars = 60;
-  static constexpr int kConclusionDisplayLines = 0;
+  static constexpr int kConclusionDisplayLines = 3;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

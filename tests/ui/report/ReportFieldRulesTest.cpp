@@ -197,10 +197,10 @@ TEST_F(ReportFieldRulesTest, LevelsAndCertificateNumbersKeepOneCharacterSelected
   EXPECT_TRUE(Feedback.Messages.empty());
 }
 
-TEST_F(ReportFieldRulesTest, ConclusionKeepsSevenLinesOfFiftyNineCharacters) {
+TEST_F(ReportFieldRulesTest, ConclusionKeepsThreeShownLinesOfFiftyNineCharacters) {
   const std::tuple<QString, int, std::size_t> rows[] = {
-      {"1\n2\n3\n4\n5\n6\n7", 7, 0},
-      {"1\n2\n3\n4\n5\n6\n7\n8\n9", 7, 1},
+      {"1\n2\n3", 3, 0},
+      {"1\n2\n3\n4\n5", 3, 1},
       {QString(60, 'c'), 2, 0},  // the 60th character starts a line
   };
   for (int type : {kReportType1, kReportType2}) {
