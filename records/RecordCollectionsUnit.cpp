@@ -26,6 +26,10 @@ void TFlawDataBlock::Build(std::uint16_t count, std::uint8_t major, std::uint8_t
   }
   Count = count;
   CurrentRecord = Records.empty() ? nullptr : Records[DisplayOrder[0]].get();
+  // The report tab's list pointed into the records that went.
+  ReportSelection.clear();
+  ReportSelectionCount = 0;
+  CurrentReportRecord = nullptr;
 }
 
 void TFlawDataBlock::Clear() {

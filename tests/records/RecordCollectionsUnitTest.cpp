@@ -243,5 +243,27 @@ TEST(DisplayOrder, NaturalOrderUndoesASort) {
   EXPECT_EQ(block.DisplayOrder, (std::vector<std::uint16_t>{0, 1, 2, 3, 4}));
 }
 
+// The report tab's list: the records in the order shown, forgotten when
+// the records are built anew.
+TEST(DisplayOrder, TheReportListFollowsTheOrderAndGoesWithTheRecords) {
+  TFlawDataBlock flaws;
+  flaws.Build(3, 3, 26, 0, 1);
+  const std::uint16_t keys[] = {30, 10, 20};
+  for (std::size_t i = 0; i < 3; ++i) {
+    flaws.Records[i]->Configuration()->CONFIG_INDEX = keys[i];
+  }
+  flaws.SortByConfigIndex();
+  flaws.RebuildReportSelection();
+  EXPECT_EQ(flaws.ReportSelection,
+            (std::vector<TDataCell*>{flaws.Records[1].get(), flaws.Records[2].get(),
+                                     flaws.Records[0].get()}));
+  EXPECT_EQ(flaws.ReportSelectionCount, 3);
+  flaws.CurrentReportRecord = flaws.Records[0].get();
+  flaws.Build(2, 3, 26, 0, 1);
+  EXPECT_TRUE(flaws.ReportSelection.empty());
+  EXPECT_EQ(flaws.ReportSelectionCount, 0);
+  EXPECT_EQ(flaws.CurrentReportRecord, nullptr);
+}
+
 }  // namespace
 }  // namespace velt
