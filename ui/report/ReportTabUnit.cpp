@@ -441,7 +441,9 @@ void TReportTab::RefreshNavigation() {
   const int count = ListSize();
   const bool shown = Current != 0 && count > 0;
   const bool back = shown && Current >= 2;
-  const bool forward = shown && Current < count;
+  // Record 1 always leaves Next and Last on, even as the only record
+  // (they then do nothing); later records switch them off at the last.
+  const bool forward = shown && (Current == 1 || Current < count);
   Main.Action("FirstReportSelectAction")->setEnabled(back);
   Main.Action("PreviousReportSelectAction")->setEnabled(back);
   Main.Action("NextReportSelectAction")->setEnabled(forward);
