@@ -151,6 +151,10 @@ void TReportTab::BuildSelectorColumn(QWidget& page, QBoxLayout& body) {
   SelectorGrid->setColumnWidth(2, 48);
   SelectorGrid->horizontalHeader()->setStretchLastSection(true);
   left->addWidget(SelectorGrid, 1);
+  // Tab leaves the selector: moving its current cell would leave the
+  // summary for record 1 (the report grid's editor hands the focus here
+  // on Tab).
+  SelectorGrid->setTabKeyNavigation(false);
   // Table row r is selector row r + 1: the title row is the header.
   connect(SelectorGrid, &QTableWidget::currentCellChanged, this, [this](int row, int, int, int) {
     if (!Filling && row >= 0) {

@@ -3,9 +3,11 @@
 // previewing and printing the protocol, and report files.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QPrinter>
 #include <QTableWidget>
+#include <QKeyEvent>
 #include <fstream>
 #include <sstream>
 
@@ -191,6 +193,23 @@ TEST_F(ReportTab, DiscardedRecordsLeaveTheSelectorEmpty) {
   EXPECT_FALSE(Tab->RecordView().isVisible());
   EXPECT_FALSE(Enabled("PrintReportsAction"));
   EXPECT_EQ(Form->ReportForm().ReportGridCell(kReportType1, 7, 1), "");
+}
+
+// The report grid's editor gives the focus back to the selector on Tab;
+// the summary must stay, with no row chosen.
+TEST_F(ReportTab, TabInTheSelectorLeavesTheSummaryShown) {
+  Tab->DoubleClick(1, 1);
+  Tab->Summary();
+  ASSERT_LT(Tab->Selector().currentRow(), 0);
+  Form->activateWindow();
+  QApplication::setActiveWindow(Form);
+  Tab->Selector().setFocus(Qt::OtherFocusReason);
+  QApplication::processEvents();
+  ASSERT_TRUE(Tab->Selector().hasFocus());
+  QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+  QApplication::sendEvent(&Tab->Selector(), &tab);
+  EXPECT_EQ(Tab->CurrentIndex(), 0);
+  EXPECT_LT(Tab->Selector().currentRow(), 0);
 }
 
 TEST_F(ReportTab, AnEmptyReportIsRefusedWithItsMessage) {
