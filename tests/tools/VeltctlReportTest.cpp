@@ -2,11 +2,13 @@
 // poppler's pdftotext and pdfinfo (skipped with a message without them),
 // the records each way of choosing them puts in, and the failures with
 // their exit status and no PDF left behind.
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -112,6 +114,26 @@ TEST_F(VeltctlReportTest, WritesTheChosenRecordsAndSaysHowManyPages) {
     EXPECT_EQ(AppendixFlaws(Pdf), c.Flaws);
     const std::string text = testing::CommandOutput("pdftotext '" + Pdf + "' -");
     EXPECT_EQ(text.find("field3") != std::string::npos, c.Sheet) << "the protocol number";
+  }
+}
+
+// The protocol prints its numbers with the user's decimal separator, as
+// the program does.
+TEST_F(VeltctlReportTest, NumbersFollowTheUsersLocale) {
+  if (std::setlocale(LC_NUMERIC, "ru_RU.UTF-8") == nullptr) {
+    GTEST_SKIP() << "the locale ru_RU.UTF-8 is not installed (tools/setup.sh generates it)";
+  }
+  std::setlocale(LC_NUMERIC, "C");
+  static const std::regex kPoint("\\d\\.\\d"), kComma("\\d,\\d");
+  for (const auto& [locale, separator] : {std::pair{"C", '.'}, std::pair{"ru_RU.UTF-8", ','}}) {
+    SCOPED_TRACE(locale);
+    ::setenv("LC_ALL", locale, 1);
+    const TRun run = Run({"report", "DTF", "--header", "RCT", "--out", "PDF", "--records", "101"});
+    ::unsetenv("LC_ALL");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    const std::string text = testing::CommandOutput("pdftotext '" + Pdf + "' -");
+    EXPECT_EQ(std::regex_search(text, kPoint), separator == '.');
+    EXPECT_EQ(std::regex_search(text, kComma), separator == ',');
   }
 }
 

@@ -133,6 +133,8 @@ int RunReport(const TCommandLine& line, int& argc, char** argv, std::ostream& ou
     return kExitFileFailure;
   }
   velt::TFlawDataBlock records;
+  // The protocol's numbers in the user's locale, as the program prints them.
+  records.NumberFormat = UserNumberFormat();
   if (const velt::TFileResult opened = velt::OpenRecordFile(records, line.File); !opened) {
     return FileFailure(err, line.File, opened.Error);
   }
