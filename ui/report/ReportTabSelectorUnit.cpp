@@ -7,6 +7,7 @@
 #include <QTableWidget>
 
 #include <reports/ReportHeadersUnit.h>
+#include <reports/ReportJobsUnit.h>
 #include <ui/data/DataTabUnit.h>
 #include <ui/mainwindow/VELTMainFormUnit.h>
 #include <ui/report/ReportGridEditorUnit.h>
@@ -237,6 +238,10 @@ void TReportTab::TypeChanged(int item) {
       }
     }
   }
+  // The printed sheet of the chosen type takes its captions from its
+  // panel; without this, a type chosen after the start would print its
+  // protocol without them.
+  SetSheetCaptions(*header, type, *Bridge_);
   SwitchView();
 }
 

@@ -17,6 +17,7 @@
 #include <ui/report/QuickRepViewerUnit.h>
 #include <ui/report/ReportHeaderPanelsUnit.h>
 #include <ui/report/ReportTabUnit.h>
+#include <ui/widgets/Cp1251.h>
 #include <ui/widgets/FileDialogsUnit.h>
 
 #include "support/PdfTools.h"
@@ -292,6 +293,30 @@ TEST_F(ReportTab, APrintedProtocolCarriesWhatWasTyped) {
   // The preview shows the same pages.
   testing::SendKey(*Form, QEvent::KeyPress, Qt::Key_F11);
   EXPECT_EQ(static_cast<int>(Viewer.Report().Pages.size()), testing::PdfPages(pdf));
+}
+
+// A protocol of the type chosen on the tab has the captions of its panel.
+TEST_F(ReportTab, AProtocolOfTheChosenTypeHasItsCaptions) {
+  if (!testing::PopplerPresent()) {
+    GTEST_SKIP() << "pdftotext/pdfinfo (poppler-utils) are not installed";
+  }
+  Tab->DoubleClick(1, 1);
+  Tab->TypeSelector().setCurrentIndex(1);
+  const std::filesystem::path pdf = F.Data / "protocol2.pdf";
+  Jobs.ChoosePrinter = [&pdf](QPrinter& printer) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf.string()));
+    return true;
+  };
+  Tab->PrintOrPreview(true);
+  ASSERT_TRUE(std::filesystem::exists(pdf));
+  const std::string text = testing::CommandOutput("pdftotext '" + pdf.string() + "' -");
+  for (TSheetCaptionLabel label : {TSheetCaptionLabel::ControlObject, TSheetCaptionLabel::DeviceType}) {
+    const std::string caption =
+        FromCp1251(Tab->Bridge().SheetCaptionText(kReportType2, label)).toStdString();
+    ASSERT_FALSE(caption.empty());
+    EXPECT_NE(text.find(caption), std::string::npos) << caption << " is not on\n" << text;
+  }
 }
 
 TEST_F(ReportTab, ReportFilesAreNamedRctAndReadBack) {
