@@ -11,8 +11,11 @@
 #include <QKeyEvent>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include <ui/widgets/Cp1251.h>
+#include <ui/widgets/FileDialogsUnit.h>
 #include <ui/mainwindow/ProgressFormUnit.h>
 #include <ui/mainwindow/VELTMainFormUnit.h>
 
@@ -22,6 +25,21 @@
 #include "support/RecordingPorts.h"
 
 namespace velt::testing {
+
+// File dialogs that answer with a prepared path, and remember the requests.
+class TAnsweringDialogs : public IFileDialogs {
+ public:
+  std::optional<std::filesystem::path> ChooseOpen(const TFileDialogRequest& request) override {
+    Requests.push_back(request);
+    return Answer;
+  }
+  std::optional<std::filesystem::path> ChooseSave(const TFileDialogRequest& request) override {
+    Requests.push_back(request);
+    return Answer;
+  }
+  std::optional<std::filesystem::path> Answer;
+  std::vector<TFileDialogRequest> Requests;
+};
 
 // A key as the window system delivers it: to the focused control, or to
 // the window when nothing has the focus.

@@ -27,22 +27,8 @@
 namespace velt {
 namespace {
 
+using testing::TAnsweringDialogs;
 using testing::TMainFormFixture;
-
-// File dialogs that answer with a prepared path, and remember the requests.
-class TAnsweringDialogs : public IFileDialogs {
- public:
-  std::optional<std::filesystem::path> ChooseOpen(const TFileDialogRequest& request) override {
-    Requests.push_back(request);
-    return Answer;
-  }
-  std::optional<std::filesystem::path> ChooseSave(const TFileDialogRequest& request) override {
-    Requests.push_back(request);
-    return Answer;
-  }
-  std::optional<std::filesystem::path> Answer;
-  std::vector<TFileDialogRequest> Requests;
-};
 
 std::string Text(const QString& text) { return text.toUtf8().toStdString(); }
 

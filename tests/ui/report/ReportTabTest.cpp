@@ -26,21 +26,8 @@
 namespace velt {
 namespace {
 
+using testing::TAnsweringDialogs;
 using testing::TMainFormFixture;
-
-class TAnsweringDialogs : public IFileDialogs {
- public:
-  std::optional<std::filesystem::path> ChooseOpen(const TFileDialogRequest& request) override {
-    Requests.push_back(request);
-    return Answer;
-  }
-  std::optional<std::filesystem::path> ChooseSave(const TFileDialogRequest& request) override {
-    Requests.push_back(request);
-    return Answer;
-  }
-  std::optional<std::filesystem::path> Answer;
-  std::vector<TFileDialogRequest> Requests;
-};
 
 std::string Cell(const QTableWidget& table, int row, int column) {
   const QTableWidgetItem* item = table.item(row, column);

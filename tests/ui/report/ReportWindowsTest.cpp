@@ -18,21 +18,8 @@
 namespace velt {
 namespace {
 
+using testing::TAnsweringDialogs;
 using testing::TMainFormFixture;
-
-class TAnsweringDialogs : public IFileDialogs {
- public:
-  std::optional<std::filesystem::path> ChooseOpen(const TFileDialogRequest& request) override {
-    Requests.push_back(request);
-    return Answer;
-  }
-  std::optional<std::filesystem::path> ChooseSave(const TFileDialogRequest& request) override {
-    Requests.push_back(request);
-    return Answer;
-  }
-  std::optional<std::filesystem::path> Answer;
-  std::vector<TFileDialogRequest> Requests;
-};
 
 int PdfPages(const std::filesystem::path& pdf) {
   std::string info;

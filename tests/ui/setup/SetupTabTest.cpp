@@ -36,18 +36,8 @@
 namespace velt {
 namespace {
 
+using testing::TAnsweringDialogs;
 using testing::TMainFormFixture;
-
-class TAnsweringDialogs : public IFileDialogs {
- public:
-  std::optional<std::filesystem::path> ChooseOpen(const TFileDialogRequest&) override {
-    return Answer;
-  }
-  std::optional<std::filesystem::path> ChooseSave(const TFileDialogRequest&) override {
-    return Answer;
-  }
-  std::optional<std::filesystem::path> Answer;
-};
 
 std::string Cell(const QTableWidget& table, int row, int column) {
   const QTableWidgetItem* item = table.item(row, column);
