@@ -1,0 +1,1 @@
+#include <signal/OnlineReadoutValuesUnit.h>

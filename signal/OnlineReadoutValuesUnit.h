@@ -1,0 +1,4 @@
+// The online readouts' values and texts.
+#pragma once
+
+namespace velt {}  // namespace velt

@@ -1,0 +1,4 @@
+// The online tab's readout strip.
+#pragma once
+
+namespace velt {}  // namespace velt

@@ -1,0 +1,4 @@
+// The online tab's five settings lists.
+#pragma once
+
+namespace velt {}  // namespace velt

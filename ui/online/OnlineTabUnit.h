@@ -1,0 +1,4 @@
+// The online tab.
+#pragma once
+
+namespace velt {}  // namespace velt
