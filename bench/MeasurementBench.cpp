@@ -1,8 +1,8 @@
 // One live frame's measurement work, as the online tab does it for every
 // frame (up to 200 frames per second): the strobes processed, then every
 // value of the results grid (into a grid that keeps the texts) and of the
-// eight online readouts, in DGS mode and out of it, with the string files
-// installed as in the program:
+// eight online readouts with their texts, in DGS mode and out of it, with
+// the string files installed as in the program:
 //
 //   MeasurementBench [benchmark options]
 //
@@ -23,6 +23,7 @@
 
 #include <config/Rounding.h>
 #include <records/UniversalDataObjectUnit.h>
+#include <signal/OnlineReadoutValuesUnit.h>
 #include <signal/ProcessStrobesUnit.h>
 #include <signal/ResultParametersUnit.h>
 #include <strings/LocalStringsUnit.h>
@@ -54,20 +55,6 @@ class TKeptGrid : public IResultGrid {
   std::string Rows[kResultRows];
 };
 
-// The values the eight readouts show (Lcd formatting is the widget's).
-struct TReadouts {
-  int Level = 0;
-  double Area = 0;
-  int Attenuator = 0;
-  int Increment = 0;
-  double Time = 0;
-  double Path = 0;
-  double Offset = 0;
-  double Depth = 0;
-  double Thickness = 0;
-  int Leg = 0;
-};
-
 // A noise floor of 4..9, a flaw echo peaking at 150 around column 140 and a
 // back wall echo at column 250, as an envelope of 320 columns.
 void FillFrame(TDataCell& record) {
@@ -87,7 +74,8 @@ void FillFrame(TDataCell& record) {
 struct TFrame {
   std::unique_ptr<TDataCell> Record = std::make_unique<TDataCell>();
   TKeptGrid Results;
-  TReadouts Readouts;
+  TOnlineReadoutValues Readouts;
+  TOnlineReadoutTexts ReadoutTexts;
 
   explicit TFrame(bool dgs) {
     auto cell = CreateConfigCellForVersion(5, 4, 4, 2);
@@ -125,18 +113,9 @@ struct TFrame {
   void Run() {
     ProcessStrobes(*Record);
     FillResultsGrid(*Record, Results, true);
-    const TBaseConfigCell& c = *Record->Configuration();
-    Readouts.Level = RndTo<int>(SignalLevel(*Record, true));
-    Readouts.Area = EquivalentArea(*Record);
-    Readouts.Attenuator = AttenuatorDb(*Record);
-    Readouts.Increment = SearchIncrement(*Record);
-    Readouts.Time = c.MeasuredTime();
-    Readouts.Path = c.BeamPath();
-    Readouts.Offset = c.InsertionAngle() < 0.01 ? 0 : c.HorizontalOffset();
-    Readouts.Depth = c.Depth();
-    Readouts.Thickness = c.EffectiveThickness();
-    Readouts.Leg = c.LegNumber();
-    benchmark::DoNotOptimize(Readouts);
+    Readouts = OnlineReadoutValues(*Record);
+    ReadoutTexts = OnlineReadoutTexts(Readouts);
+    benchmark::DoNotOptimize(ReadoutTexts);
   }
 };
 
@@ -153,8 +132,8 @@ void Frame(benchmark::State& state, bool dgs) {
   const std::chrono::duration<double, std::micro> spent = std::chrono::steady_clock::now() - start;
   const double perFrame = frames == 0 ? 0 : spent.count() / static_cast<double>(frames);
   state.counters["us_per_frame"] = perFrame;
-  state.counters["level_dB"] = frame.Readouts.Level;
-  state.counters["area_mm2"] = frame.Readouts.Area;
+  state.counters["level_dB"] = frame.Readouts.SignalLevel;
+  state.counters["area_mm2"] = frame.Readouts.EquivalentArea;
   if (perFrame >= kTargetMicroseconds) {
     gMissed = true;
   }
@@ -169,7 +148,9 @@ bool Typical(bool dgs) {
   const bool area = !dgs || frame.Results.Rows[7] != "--";
   std::cerr << (dgs ? "DGS mode" : "ordinary mode") << ": cursor "
             << frame.Record->Configuration()->CursorPixel() << ", level \"" << frame.Results.Rows[0]
-            << "\", area \"" << frame.Results.Rows[7] << "\"\n";
+            << "\", area \"" << frame.Results.Rows[7] << "\"; readouts \""
+            << frame.ReadoutTexts.Values[kSignalReadout] << "\", \""
+            << frame.ReadoutTexts.Values[kAreaReadout] << "\"\n";
   return level && area;
 }
 
