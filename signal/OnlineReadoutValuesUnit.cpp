@@ -40,7 +40,9 @@ std::string Magnitude(double m) {
   return s.substr(0, point + 2);
 }
 
-bool Unavailable(double level) { return !std::isfinite(level) || level >= kResultNotAvailable; }
+bool Unavailable(double level) {
+  return !std::isfinite(level) || level >= kResultNotAvailable;
+}
 
 }  // namespace
 
@@ -84,7 +86,8 @@ TOnlineReadoutValues OnlineReadoutValues(TDataCell& record) {
 
 TOnlineReadoutTexts OnlineReadoutTexts(const TOnlineReadoutValues& v) {
   TOnlineReadoutTexts t;
-  t.Values[kSignalReadout] = Unavailable(v.SignalLevel) ? kNotAvailable : ReadoutInteger(v.SignalLevel);
+  t.Values[kSignalReadout] =
+      Unavailable(v.SignalLevel) ? kNotAvailable : ReadoutInteger(v.SignalLevel);
   t.Values[kAreaReadout] = Unavailable(v.EquivalentArea) || !(v.EquivalentArea > 0)
                                ? kNotAvailable
                                : ReadoutNumber(v.EquivalentArea);

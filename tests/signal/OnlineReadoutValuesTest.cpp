@@ -23,18 +23,12 @@ TEST(OnlineReadoutValues, NumberFormat) {
     double Value;
     const char* Text;
   } cases[] = {
-      {-12.34, "-12.3"},  // the sign goes in front of the cut magnitude
-      {1234.6, "1235"},
-      {999.96, "999.9"},  // cut, not rounded up into the integer format
-      {0, "0.0"},
-      {-0.04, "-0.0"},
-      {12.39, "12.3"},
-      {2.3, "2.3"},  // 2.2999... in binary keeps its tenth
-      {1000, "1000"},
-      {1234.5, "1234"},  // ties to even
-      {1235.5, "1236"},
-      {-1234.5, "-1234"},
-      {999.99999999, "1000"},
+      {-12.34, "-12.3"},                     // the sign goes in front of the cut magnitude
+      {1234.6, "1235"},  {999.96, "999.9"},  // cut, not rounded up into the integer format
+      {0, "0.0"},        {-0.04, "-0.0"},    {12.39, "12.3"},
+      {2.3, "2.3"},                         // 2.2999... in binary keeps its tenth
+      {1000, "1000"},    {1234.5, "1234"},  // ties to even
+      {1235.5, "1236"},  {-1234.5, "-1234"}, {999.99999999, "1000"},
       {kNaN, "--"},
   };
   for (const auto& c : cases) {
@@ -133,7 +127,7 @@ TEST(OnlineReadoutValues, DepthLabels) {
 TEST(OnlineReadoutValues, Discarded) {
   const TOnlineReadoutTexts t = DiscardedReadoutTexts();
   EXPECT_EQ(t.Values, (std::array<std::string, kOnlineReadouts>{"--", "---", "---", "---", "---",
-                                                                  "---", "---", "---"}));
+                                                                "---", "---", "---"}));
   EXPECT_EQ(t.Thickness, "- - - - -");
   EXPECT_EQ(t.Leg, "x -");
 }
@@ -153,7 +147,7 @@ TEST(OnlineReadoutValues, FromRecord) {
 
   const TOnlineReadoutTexts t = OnlineReadoutTexts(OnlineReadoutValues(record));
   EXPECT_EQ(t.Values, (std::array<std::string, kOnlineReadouts>{"--", "--", "28", "off", "32.0",
-                                                                  "52.0", "35.1", "18.0"}));
+                                                                "52.0", "35.1", "18.0"}));
   EXPECT_EQ(t.Thickness + t.Leg + t.Plus, "20.0x1+");
 }
 

@@ -14,8 +14,8 @@ namespace velt {
 namespace {
 
 constexpr std::array<const char*, kOnlineReadouts> kReadoutNames = {
-    "PoiskValueOnlineLCD99", "EqSqValueOnlineLCD99",    "AttenuatorValueOnlineLCD99",
-    "LevelValueOnlineLCD99", "TimeValueOnlineLCD99",    "PathValueOnlineLCD99",
+    "PoiskValueOnlineLCD99",  "EqSqValueOnlineLCD99", "AttenuatorValueOnlineLCD99",
+    "LevelValueOnlineLCD99",  "TimeValueOnlineLCD99", "PathValueOnlineLCD99",
     "OtstupValueOnlineLCD99", "DepthValueOnlineLCD99"};
 
 // Red segments on black with dark grey unlit ones, like the instrument.
@@ -93,7 +93,9 @@ void TOnlineReadouts::Show(TDataCell& drawingRecord) {
   ShowTexts(OnlineReadoutTexts(OnlineReadoutValues(drawingRecord)));
 }
 
-void TOnlineReadouts::Clear() { ShowTexts(DiscardedReadoutTexts()); }
+void TOnlineReadouts::Clear() {
+  ShowTexts(DiscardedReadoutTexts());
+}
 
 void TOnlineReadouts::ShowTexts(const TOnlineReadoutTexts& texts) {
   for (std::size_t i = 0; i < kOnlineReadouts; ++i) {
@@ -112,8 +114,14 @@ QLabel& TOnlineReadouts::Caption(int index) const {
   return *Captions.at(static_cast<std::size_t>(index));
 }
 
-QString TOnlineReadouts::ThicknessText() const { return Thickness->text(); }
-QString TOnlineReadouts::LegText() const { return Leg->text(); }
-QString TOnlineReadouts::PlusText() const { return Plus->text(); }
+QString TOnlineReadouts::ThicknessText() const {
+  return Thickness->text();
+}
+QString TOnlineReadouts::LegText() const {
+  return Leg->text();
+}
+QString TOnlineReadouts::PlusText() const {
+  return Plus->text();
+}
 
 }  // namespace velt
