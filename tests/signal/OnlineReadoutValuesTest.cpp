@@ -1,17 +1,13 @@
-// The online readouts: their number format, the display rules of each
-// readout and of the depth labels, and the values taken from a record.
+// The online readouts: their number format and the display rules of each
+// readout and of the depth labels (a record's texts: OnlineReadoutsTest).
 #include <signal/OnlineReadoutValuesUnit.h>
 
 #include <cmath>
 #include <functional>
 #include <limits>
-#include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
-
-#include <config/BaseConfigObjectsUnit.h>
-#include <records/UniversalDataObjectUnit.h>
 
 namespace velt {
 namespace {
@@ -122,33 +118,6 @@ TEST(OnlineReadoutValues, DepthLabels) {
     EXPECT_EQ(t.Leg, c.Leg) << c.Name;
     EXPECT_EQ(t.Plus, c.Plus) << c.Name;
   }
-}
-
-TEST(OnlineReadoutValues, Discarded) {
-  const TOnlineReadoutTexts t = DiscardedReadoutTexts();
-  EXPECT_EQ(t.Values, (std::array<std::string, kOnlineReadouts>{"--", "---", "---", "---", "---",
-                                                                "---", "---", "---"}));
-  EXPECT_EQ(t.Thickness, "- - - - -");
-  EXPECT_EQ(t.Leg, "x -");
-}
-
-// A 65 degree probe on 20 mm, cursor at 32 us, 3250 m/s: 52 mm of beam path
-// reflected once, an empty A-scan (below the threshold) and 62 on the
-// attenuator, outside DGS mode.
-TEST(OnlineReadoutValues, FromRecord) {
-  TDataCell record;
-  auto cell = std::make_unique<TBaseConfigCell>();
-  cell->Initialise();
-  cell->ATTENUATOR1 = 62;
-  cell->INSERTION_ANGLE = 65;
-  cell->THICKNESS = 20;
-  cell->POISK = 0;
-  record.AttachOwned(std::move(cell));
-
-  const TOnlineReadoutTexts t = OnlineReadoutTexts(OnlineReadoutValues(record));
-  EXPECT_EQ(t.Values, (std::array<std::string, kOnlineReadouts>{"--", "--", "28", "off", "32.0",
-                                                                "52.0", "35.1", "18.0"}));
-  EXPECT_EQ(t.Thickness + t.Leg + t.Plus, "20.0x1+");
 }
 
 }  // namespace
