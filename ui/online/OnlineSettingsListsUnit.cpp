@@ -104,9 +104,8 @@ TOnlineSettingsLists::TOnlineSettingsLists(TVELTMainForm& form, TOnlineListsPort
   for (int k = 0; k < kLists; ++k) {
     auto list = std::make_unique<TList>();
     const int rows = static_cast<int>(kKeys[k].size());
-    list->Table = new TValueList(rows, this, [this] {
-      return Ports.ProgressShowing && Ports.ProgressShowing();
-    });
+    list->Table = new TValueList(
+        rows, this, [this] { return Ports.ProgressShowing && Ports.ProgressShowing(); });
     QTableWidget& table = *list->Table;
     table.setObjectName(kNames[k].List);
     table.horizontalHeader()->hide();
@@ -150,6 +149,8 @@ TOnlineSettingsLists::~TOnlineSettingsLists() {
     list->Mask->removeEventFilter(this);
     list->Combo->removeEventFilter(this);
     list->Table->removeEventFilter(this);
+    disconnect(list->Combo, nullptr, this, nullptr);
+    disconnect(list->Table, nullptr, this, nullptr);
   }
 }
 
@@ -165,7 +166,9 @@ QComboBox& TOnlineSettingsLists::ComboBox(int k) const {
   return *Lists[static_cast<std::size_t>(k)]->Combo;
 }
 
-TDataCell* TOnlineSettingsLists::DrawingRecord() const { return Form.Configs.DrawingRecord.get(); }
+TDataCell* TOnlineSettingsLists::DrawingRecord() const {
+  return Form.Configs.DrawingRecord.get();
+}
 
 void TOnlineSettingsLists::LoadTexts() {
   if (Ports.Strings == nullptr) {

@@ -56,6 +56,9 @@ class OnlineSettingsLists : public ::testing::Test {
     Lists->LoadTexts();
     Lists->Refill();
     Lists->show();
+    // The window has the keyboard, so that focus moves as on the screen.
+    Form->activateWindow();
+    QApplication::setActiveWindow(Form);
     Settle();
   }
   void Settle() {
@@ -91,6 +94,7 @@ class OnlineSettingsLists : public ::testing::Test {
 
 constexpr int kVelocityList = 3;
 constexpr int kVelocityRow = 2;
+constexpr int kLeave = 0;  // the focus goes to another list
 
 // A value typed and left in each way, in this order (a configuration once
 // marked stays marked). The strobe list writes its rows without showing
@@ -113,6 +117,7 @@ TEST_F(OnlineSettingsLists, ATypedValueIsDroppedRefusedOrTakenAndSent) {
       {"strobe begun past the picture", 0, 0, 0, "999", Qt::Key_Return, false, true},
       {"Enter takes it", kVelocityList, kVelocityRow, 18, "4500", Qt::Key_Return, true, false},
       {"Enter on the pad", kVelocityList, kVelocityRow, 18, "4700", Qt::Key_Enter, true, false},
+      {"leaving it takes it", kVelocityList, kVelocityRow, 18, "4800", kLeave, true, false},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -124,7 +129,11 @@ TEST_F(OnlineSettingsLists, ATypedValueIsDroppedRefusedOrTakenAndSent) {
     ASSERT_TRUE(editor.isVisible());
     editor.clear();
     Type(editor, c.Typed);
-    Press(editor, c.Key);
+    if (c.Key == kLeave) {
+      Lists->List(0).setFocus();
+    } else {
+      Press(editor, c.Key);
+    }
     Settle();
     EXPECT_FALSE(editor.isVisible());
     EXPECT_EQ(Lists->List(c.List).currentRow(), -1);  // selection cleared
@@ -191,6 +200,22 @@ TEST_F(OnlineSettingsLists, KeysWithCtrlDoNothingInAList) {
   Settle();
   EXPECT_EQ(Drawing().VELOCITY, 4600);
   EXPECT_EQ(Writes(F.Sim), writes + 1);
+}
+
+}  // namespace
+}  // namespace velt
+
+namespace velt {
+namespace {
+
+// What a list holds uncommitted goes when another list takes the focus.
+TEST_F(OnlineSettingsLists, AListTakingTheFocusShowsTheOthersAnew) {
+  Lists->List(0).setFocus();
+  ASSERT_TRUE(Lists->List(0).hasFocus());
+  Lists->List(kVelocityList).item(kVelocityRow, 1)->setText(QStringLiteral("4600"));
+  Lists->List(1).setFocus();
+  EXPECT_EQ(Shown(kVelocityList, kVelocityRow), Drawing().ParameterText(18));
+  EXPECT_NE(Drawing().VELOCITY, 4600);
 }
 
 }  // namespace
