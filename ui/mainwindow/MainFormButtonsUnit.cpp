@@ -6,6 +6,7 @@
 #include <ui/setup/ComplexAdjustSchemesUnit.h>
 #include <ui/setup/SetupTabUnit.h>
 #include <ui/mainwindow/VELTMainFormUnit.h>
+#include <ui/online/OnlineTabUnit.h>
 
 namespace velt {
 namespace {
@@ -43,6 +44,10 @@ bool TVELTMainForm::ApplyAdjustStep(int scheme, int step, int lowest) {
     const int x = cell->CursorPixel() + step;
     if (x >= lowest) {
       cell->SetCursorPixel(static_cast<std::uint16_t>(x));
+    }
+    // No frame comes to draw it while the picture is frozen.
+    if (OnlineTab != nullptr && OnlineTab->Frozen()) {
+      OnlineTab->Redraw();
     }
   }
   SetupTab->ShowDrawingRecord();

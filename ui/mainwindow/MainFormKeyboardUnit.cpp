@@ -72,6 +72,19 @@ constexpr TCtrlEntry kCtrlMap[] = {
     {Qt::Key_6, "SetupTGVStateButton", "TGVStateRxSpeedButton"},
 };
 
+// The online tab's keys of the numeric pad, with Ctrl: freeze and the
+// cursor buttons.
+struct TPadEntry {
+  int Key;
+  const char* Button;
+};
+
+constexpr TPadEntry kPadMap[] = {
+    {Qt::Key_Asterisk, "FreezeOnlineToolButton"},
+    {Qt::Key_Plus, "OnLineVCursorRightToolButton"},
+    {Qt::Key_Minus, "OnLineVCursorLeftToolButton"},
+};
+
 }  // namespace
 
 bool TVELTMainForm::eventFilter(QObject* watched, QEvent* event) {
@@ -130,6 +143,22 @@ bool TVELTMainForm::eventFilter(QObject* watched, QEvent* event) {
 
 bool TVELTMainForm::DispatchKey(int key, Qt::KeyboardModifiers modifiers) {
   const int tab = ActiveTab();
+  if ((modifiers & Qt::ControlModifier) && (modifiers & Qt::KeypadModifier) &&
+      tab == kOnlineTab) {
+    for (const TPadEntry& entry : kPadMap) {
+      if (entry.Key != key) {
+        continue;
+      }
+      // A click: the freeze button toggles and runs its click, a cursor
+      // button is pressed and released.
+      auto* button = findChild<QAbstractButton*>(entry.Button);
+      if (button != nullptr && button->isEnabled()) {
+        button->click();
+        return true;
+      }
+      return false;
+    }
+  }
   if ((modifiers & Qt::ControlModifier) && (tab == kSetupTab || tab == kOnlineTab)) {
     for (const TCtrlEntry& entry : kCtrlMap) {
       if (entry.Key != key) {

@@ -8,6 +8,7 @@
 #include <signal/ProcessStrobesUnit.h>
 #include <ui/mainwindow/PageControlUnit.h>
 #include <ui/mainwindow/VELTMainFormUnit.h>
+#include <ui/online/OnlineTabUnit.h>
 
 namespace velt {
 
@@ -37,6 +38,12 @@ void TVELTMainForm::OnlineTick() {
     return;
   }
   OnlineReceiveTimer.stop();
+  // A frozen picture asks for no frames: a configuration written meanwhile
+  // (a mode button, a committed drag) restarts the timer, this tick stops
+  // it again until the freeze is let go.
+  if (OnlineTab != nullptr && OnlineTab->Frozen()) {
+    return;
+  }
   OnlineBusy = true;
   TDataCell* drawing = Configs.DrawingRecord.get();
   const int tab = ActiveTab();

@@ -29,6 +29,7 @@
 #include <ui/mainwindow/DeviceMonitorUnit.h>
 #include <ui/mainwindow/PageControlUnit.h>
 #include <ui/mainwindow/ProgressFormUnit.h>
+#include <ui/online/OnlineTabUnit.h>
 #include <ui/report/QuickRepViewerUnit.h>
 #include <ui/report/ReportHeaderPanelsUnit.h>
 #include <ui/report/ReportTabUnit.h>
@@ -117,14 +118,26 @@ TVELTMainForm::TVELTMainForm(TLocalStrings& strings, TInstrumentConnection& conn
   if (auto* tools = MainPageControl->widget(kSetupTab)->findChild<QToolBar*>("ConfigsToolBar")) {
     tools->insertAction(Action("LoadConfigsAction"), UnplugDeviceAction);
   }
+  OnlineTab = new TOnlineTab(*this, *MainPageControl->widget(kOnlineTab));
   ReportTab = new TReportTab(*this, *MainPageControl->widget(kReportTab));
-  ClearConfigurationViews = [this] { SetupTab->Clear(); };
-  ShowFirstCell = [this] { SetupTab->ShowDrawingRecord(); };
+  ClearConfigurationViews = [this] {
+    SetupTab->Clear();
+    OnlineTab->Clear();
+  };
+  ShowFirstCell = [this] {
+    SetupTab->ShowDrawingRecord();
+    OnlineTab->ShowDrawingRecord();
+  };
+  // The tick draws only the view of the active tab.
   ShowOnlineFrame = [this](int tab) {
     if (tab == kSetupTab) {
       SetupTab->ShowLiveFrame();
+    } else if (tab == kOnlineTab) {
+      OnlineTab->ShowLiveFrame();
     }
   };
+  ShowModeIndicatorsOnline = [this] { OnlineTab->ShowModeIndicators(); };
+  ShowOnlineGroups = [this] { OnlineTab->RefillLists(); };
 
   // Creation: the drawing record exists from now on, showing no cell.
   CtrlHeld = false;
@@ -173,12 +186,14 @@ void TVELTMainForm::SetFileDialogs(std::unique_ptr<IFileDialogs> dialogs) {
   Dialogs = std::move(dialogs);
 }
 
-// Leaving the data or the report tab keeps what was typed there; the
-// status bar follows the tab.
+// Leaving the data or the report tab keeps what was typed there, leaving
+// the online tab lets its freeze go; the status bar follows the tab.
 void TVELTMainForm::TabChanged(int tab) {
   if (tab != ActivePage) {
     if (ActivePage == kDataTab) {
       DataTab->Hidden();
+    } else if (ActivePage == kOnlineTab) {
+      OnlineTab->Hidden();
     } else if (ActivePage == kReportTab) {
       ReportTab->Hidden();
       // The report tab may have re-sorted the records or changed their
@@ -193,6 +208,8 @@ void TVELTMainForm::TabChanged(int tab) {
     DataTab->Shown();
   } else if (tab == kSetupTab) {
     SetupTab->Shown();
+  } else if (tab == kOnlineTab) {
+    OnlineTab->Shown();
   } else if (tab == kReportTab) {
     ReportTab->Shown();
   }
@@ -278,6 +295,7 @@ void TVELTMainForm::LoadTexts() {
     MainPageControl->setTabText(tab, FromCp1251(Strings.Caption(static_cast<std::uint16_t>(5 + tab))));
   }
   ReportTab->LoadTexts();
+  OnlineTab->LoadTexts();
   LoadTabActionTexts(*this, Strings);
   DataTab->LoadTexts();
   SetupTab->LoadTexts();

@@ -27,6 +27,7 @@ namespace velt {
 
 class TDataTab;
 class TSetupTab;
+class TOnlineTab;
 class TEditStrParForm;
 class TDeviceMonitor;
 class IFileDialogs;
@@ -108,6 +109,7 @@ class TVELTMainForm : public QMainWindow {
   std::filesystem::path DefaultReportPath() const;
   TDataTab& DataPage() const { return *DataTab; }
   TSetupTab& SetupPage() const { return *SetupTab; }
+  TOnlineTab& OnlinePage() const { return *OnlineTab; }
   // The configuration name editor, made at first showing.
   TEditStrParForm* NameEditor() const { return NameEditorForm; }
   // Where the tabs ask for file names; tests put their own answers here.
@@ -134,6 +136,7 @@ class TVELTMainForm : public QMainWindow {
  private:
   friend class TDataTab;
   friend class TSetupTab;
+  friend class TOnlineTab;
   friend class TReportTab;
   void TabChanged(int tab);
   void FirstShowing();
@@ -176,6 +179,7 @@ class TVELTMainForm : public QMainWindow {
   std::uint16_t Ticks = 0;
   TDataTab* DataTab = nullptr;
   TSetupTab* SetupTab = nullptr;
+  TOnlineTab* OnlineTab = nullptr;
   TEditStrParForm* NameEditorForm = nullptr;
   std::unique_ptr<IFileDialogs> Dialogs;
   int ActivePage = 0;

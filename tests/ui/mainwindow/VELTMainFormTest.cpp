@@ -469,11 +469,17 @@ TEST(MainFormTest, OnlineTicksAskForFramesOnlyWhenTheyCanBeShown) {
     }
     return n;
   };
+  // The tick alone: the tabs are made active without being shown (showing
+  // the online tab sends the working configuration or warns).
+  const auto activate = [&form](int tab) {
+    const QSignalBlocker quiet(form.PageControl());
+    form.PageControl().setCurrentIndex(tab);
+  };
   std::size_t before = requests();
-  form.PageControl().setCurrentIndex(kOnlineTab);
+  activate(kOnlineTab);
   form.OnlineTick();  // no configuration selected
   form.SelectedConfiguration = 1;
-  form.PageControl().setCurrentIndex(kReportTab);
+  activate(kReportTab);
   form.OnlineTick();  // the report tab shows no live signal
   EXPECT_EQ(requests(), before);
   EXPECT_TRUE(timer->isActive());
@@ -486,7 +492,7 @@ TEST(MainFormTest, OnlineTicksAskForFramesOnlyWhenTheyCanBeShown) {
   TDataCell expected;
   expected.AttachOwned(CreateConfigCellForVersion(4, 1, 3, 1));
   expected.Configuration()->Assign(&setup);
-  form.PageControl().setCurrentIndex(kOnlineTab);
+  activate(kOnlineTab);
   form.OnlineTick();
   EXPECT_EQ(requests(), before + 1);
   EXPECT_EQ(shown, 1);
