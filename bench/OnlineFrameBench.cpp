@@ -1,0 +1,263 @@
+// The online tab's frame through the real libConduit.so and its simulated
+// instrument, on the main window drawn offscreen:
+//
+//   OnlineFrameBench [benchmark options]
+//
+// OnlineFrameCpu: one whole frame (the request, the four blocks, the
+// strobes, the readouts, the 649 x 480 picture, the picture and the
+// readouts painted) with the prescribed pause skipped. Target: below 1 ms
+// of CPU per frame.
+// OnlineFramePeriod/200 and /50: the window's own event loop running the
+// online timer for VELT_BENCH_SECONDS (default 5) with the real pauses, at
+// that refresh rate. Target: a mean frame period of at most the timer's
+// interval plus the prescribed 10 ms pause plus 1 ms. Also shown: frames
+// per second and the process's CPU share.
+// VELT_BENCH_PROFILE sets the simulated instrument (default 1:3.17). Exit
+// status 1 when a target is missed.
+#include <unistd.h>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <config/BaseConfigObjectsUnit.h>
+#include <connection/ConduitBinding.h>
+#include <connection/HI_Using_USB_ConnectionsUnit.h>
+#include <signal/ProcessStrobesUnit.h>
+#include <ui/mainwindow/GuiTimeSourceUnit.h>
+#include <ui/mainwindow/PageControlUnit.h>
+#include <ui/mainwindow/ProgressFormUnit.h>
+#include <ui/mainwindow/VELTMainFormUnit.h>
+#include <ui/online/OnlineReadoutsUnit.h>
+#include <ui/online/OnlineTabUnit.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace velt;
+
+constexpr double kFramePause = 10;  // ms before the first block of a frame
+constexpr double kCpuTarget = 1e-3;
+
+class TQuietFeedback : public IUserFeedback {
+ public:
+  void ShowMessage(std::string_view caption, std::string_view text, TMessageIcon) override {
+    std::cerr << "message: " << caption << ": " << text << '\n';
+  }
+  bool AskYesNo(std::string_view, std::string_view, TMessageIcon, TAnswer) override {
+    return false;
+  }
+};
+
+// The pauses really waited (through the window's event loop, as the
+// program does) or skipped.
+class TSwitchedPauses : public ITimeSource {
+ public:
+  void Sleep(unsigned milliseconds) override {
+    if (Real) {
+      Gui.Sleep(milliseconds);
+    }
+  }
+  TLocalTime LocalTime() override { return System.LocalTime(); }
+  bool Real = false;
+
+ private:
+  TGuiTimeSource Gui;
+  TSystemTimeSource System;
+};
+
+double CpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+struct TProgram {
+  TQuietFeedback Feedback;
+  TLocalStrings Strings{Feedback};
+  TGuiProgress Progress;
+  TSwitchedPauses Pauses;
+  TConduitBinding Binding{{VELT_RUNTIME_DIR "/libConduit.so"}};
+  std::unique_ptr<TInstrumentConnection> Connection;
+  std::unique_ptr<TVELTMainForm> Form;
+  fs::path Data;
+  long Frames = 0;
+
+  TProgram() {
+    Data = fs::temp_directory_path() / ("velt-online-bench-" + std::to_string(::getpid()));
+    fs::create_directories(Data);
+    TRunTimeFolders folders;
+    folders.Portable = true;
+    folders.ProgramFolder = Data;
+    folders.Data = Data;
+    folders.Strings = VELT_RUNTIME_DIR "/strings";
+    SetProgramStrings(&Strings);
+    Connection =
+        std::make_unique<TInstrumentConnection>(Binding, Strings, Feedback, Progress, Pauses);
+    Form =
+        std::make_unique<TVELTMainForm>(Strings, *Connection, Feedback, Progress, Pauses, folders);
+    bool done = false;
+    Form->OnFirstShowingDone = [&done] { done = true; };
+    Form->show();
+    while (!done) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    Form->PageControl().setCurrentIndex(kSetupTab);
+    Form->Action("ReceiveConfigsAction")->trigger();
+    // Frames counted as the tick shows them.
+    auto show = Form->ShowOnlineFrame;
+    Form->ShowOnlineFrame = [this, show](int tab) {
+      ++Frames;
+      show(tab);
+    };
+  }
+  ~TProgram() {
+    Form->close();
+    Form.reset();
+    SetProgramStrings(nullptr);
+    std::error_code ignored;
+    fs::remove_all(Data, ignored);
+  }
+  bool Ready() const {
+    return Connection->State.Connected && Form->SelectedConfiguration != 0 &&
+           Form->Configs.DrawingRecord->Configuration() != nullptr;
+  }
+  // The online tab shown with this refresh rate (sent without pauses).
+  void ShowOnline(std::uint8_t rate) {
+    Pauses.Real = false;
+    Form->PageControl().setCurrentIndex(kSetupTab);
+    Form->Configs.DrawingRecord->Configuration()->REFRESH_RATE = rate;
+    Form->PageControl().setCurrentIndex(kOnlineTab);
+  }
+};
+
+TProgram* gProgram = nullptr;
+bool gMissed = false;
+
+void OnlineFrameCpu(benchmark::State& state) {
+  TProgram& p = *gProgram;
+  p.ShowOnline(25);
+  TOnlineTab& tab = p.Form->OnlinePage();
+  const long before = p.Frames;
+  const double start = CpuSeconds();
+  for (auto _ : state) {
+    p.Form->OnlineTick();
+    // Painted now, offscreen, rather than at the next pass of the loop.
+    tab.PictureWidget().repaint();
+    tab.Readouts().repaint();
+  }
+  const double cpu = CpuSeconds() - start;
+  const long frames = p.Frames - before;
+  if (frames != static_cast<long>(state.iterations())) {
+    state.SkipWithError("a tick showed no frame");
+    gMissed = true;
+    return;
+  }
+  const double perFrame = cpu / static_cast<double>(frames);
+  state.counters["cpu_us_per_frame"] = perFrame * 1e6;
+  if (perFrame >= kCpuTarget) {
+    gMissed = true;
+  }
+}
+
+// The parts of a frame, each alone: 0 the exchange and the strobes, 1 the
+// picture drawn, 2 the readouts, 3 the picture and readouts painted.
+void OnlineFramePart(benchmark::State& state) {
+  TProgram& p = *gProgram;
+  p.ShowOnline(25);
+  TOnlineTab& tab = p.Form->OnlinePage();
+  TDataCell& drawing = *p.Form->Configs.DrawingRecord;
+  const auto part = state.range(0);
+  for (auto _ : state) {
+    switch (part) {
+      case 0:
+        p.Connection->ReadOnlineFrame(drawing);
+        ProcessStrobes(drawing);
+        break;
+      case 1:
+        tab.Redraw();
+        break;
+      case 2:
+        tab.RefreshReadouts();
+        break;
+      default:
+        tab.PictureWidget().repaint();
+        tab.Readouts().repaint();
+        break;
+    }
+  }
+}
+
+void OnlineFramePeriod(benchmark::State& state) {
+  TProgram& p = *gProgram;
+  const auto rate = static_cast<std::uint8_t>(state.range(0));
+  const char* text = std::getenv("VELT_BENCH_SECONDS");
+  const long seconds = text != nullptr && std::atol(text) > 0 ? std::atol(text) : 5;
+  for (auto _ : state) {
+    p.ShowOnline(rate);
+    const QTimer* timer = p.Form->findChild<QTimer*>("OnlineReceiveTimer");
+    const int interval = timer->interval();
+    p.Pauses.Real = true;
+    QElapsedTimer wall;
+    const long before = p.Frames;
+    const double cpuStart = CpuSeconds();
+    wall.start();
+    while (wall.elapsed() < seconds * 1000) {
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    const double elapsed = static_cast<double>(wall.elapsed()) / 1000.0;
+    const double cpu = CpuSeconds() - cpuStart;
+    p.Pauses.Real = false;
+    const long frames = p.Frames - before;
+    const double period = frames > 0 ? elapsed * 1000.0 / static_cast<double>(frames) : 1e9;
+    const double allowed = interval + kFramePause + 1.0;
+    state.counters["interval_ms"] = interval;
+    state.counters["period_ms"] = period;
+    state.counters["allowed_ms"] = allowed;
+    state.counters["frames_per_s"] = static_cast<double>(frames) / elapsed;
+    state.counters["cpu_share"] = cpu / elapsed;
+    if (period > allowed) {
+      gMissed = true;
+    }
+  }
+}
+
+BENCHMARK(OnlineFrameCpu)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+BENCHMARK(OnlineFramePart)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
+BENCHMARK(OnlineFramePeriod)->Arg(200)->Arg(50)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  }
+  const char* profile = std::getenv("VELT_BENCH_PROFILE");
+  ::setenv("CONDUIT_SIMULATOR", profile != nullptr ? profile : "1:3.17", 1);
+  QApplication application(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  {
+    TProgram program;
+    if (!program.Ready()) {
+      std::cerr << "no simulated instrument or no configurations received\n";
+      return 2;
+    }
+    gProgram = &program;
+    benchmark::RunSpecifiedBenchmarks();
+    gProgram = nullptr;
+  }
+  benchmark::Shutdown();
+  if (gMissed) {
+    std::cerr << "a target was missed\n";
+    return 1;
+  }
+  return 0;
+}
