@@ -251,6 +251,16 @@ int main(int argc, char** argv) {
       return 2;
     }
     gProgram = &program;
+    // VELT_BENCH_SCREENSHOT=FILE.png: the window after a few frames on the
+    // online tab, as it would be on screen.
+    if (const char* shot = std::getenv("VELT_BENCH_SCREENSHOT")) {
+      program.ShowOnline(25);
+      for (int k = 0; k < 5; ++k) {
+        program.Form->OnlineTick();
+      }
+      QCoreApplication::processEvents();
+      program.Form->grab().save(QString::fromLocal8Bit(shot));
+    }
     benchmark::RunSpecifiedBenchmarks();
     gProgram = nullptr;
   }

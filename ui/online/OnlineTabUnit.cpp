@@ -217,7 +217,18 @@ void TOnlineTab::RefillLists() {
   Lists->Refill();
 }
 
+// A configuration written while frozen takes its mode word from the
+// second copy, which has not the frozen bits: they are put back before the
+// picture or the readouts are made, so a frozen picture stays frozen.
+void TOnlineTab::KeepFrozenMarks() {
+  TBaseConfigCell* cell = WorkingCell();
+  if (cell != nullptr && Frozen()) {
+    cell->USED_MODE = static_cast<std::uint16_t>(cell->USED_MODE | kFrozenPictureBits);
+  }
+}
+
 void TOnlineTab::Redraw() {
+  KeepFrozenMarks();
   TDataCell* drawing = Form.Configs.DrawingRecord.get();
   if (drawing == nullptr || drawing->Configuration() == nullptr) {
     ClearSignalView(*Surface);
@@ -227,6 +238,7 @@ void TOnlineTab::Redraw() {
 }
 
 void TOnlineTab::RefreshReadouts() {
+  KeepFrozenMarks();
   TDataCell* drawing = Form.Configs.DrawingRecord.get();
   if (drawing != nullptr && drawing->Configuration() != nullptr) {
     ReadoutStrip->Show(*drawing);

@@ -85,6 +85,7 @@ class TOnlineTab : public QObject, private ISetupPictureHost {
   void SetShowingCaption(int c);
   // The button goes up, and with it the working cell's frozen marks.
   void ReleaseFreeze();
+  void KeepFrozenMarks();
 
   TVELTMainForm& Form;
   QLabel* CaptionLabel = nullptr;

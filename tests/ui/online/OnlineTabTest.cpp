@@ -202,6 +202,7 @@ TEST_F(OnlineTab, FreezeStopsTheFramesUntilItIsLetGoAndLeavingTheTabLetsItGo) {
   ShowTab(kOnlineTab);
   QToolButton& freeze = Tab->FreezeButton();
   ASSERT_TRUE(freeze.isEnabled());
+  EXPECT_EQ(freeze.toolTip(), "<B>Ctrl + (*) </B>" + FromCp1251(F.Strings.Value(125)));
   // Ctrl + the numeric pad's * toggles it.
   testing::SendKey(*Form, QEvent::KeyPress, Qt::Key_Asterisk,
                    Qt::ControlModifier | Qt::KeypadModifier);
@@ -220,6 +221,7 @@ TEST_F(OnlineTab, FreezeStopsTheFramesUntilItIsLetGoAndLeavingTheTabLetsItGo) {
   // A mode button writes the configuration (and so restarts the timer):
   // still no frame while frozen.
   Button("FirstStrobeRxSpeedButton").click();
+  EXPECT_EQ(Drawing().USED_MODE & kFrozenPictureBits, kFrozenPictureBits) << "still frozen";
   const int frames = Frames(F.Sim);
   Form->OnlineTick();
   EXPECT_EQ(Frames(F.Sim), frames);
