@@ -241,6 +241,19 @@ TEST_F(OnlineTab, FreezeStopsTheFramesUntilItIsLetGoAndLeavingTheTabLetsItGo) {
   EXPECT_TRUE(Drawing().Frozen);
 }
 
+TEST_F(OnlineTab, HoldingCtrlRaisesTheToolBarAndTheModeButtons) {
+  ShowTab(kOnlineTab);
+  const char* const names[] = {"FreezeOnlineToolButton", "OnLineVCursorRightToolButton",
+                               "FirstStrobeRxSpeedButton", "TGVStateRxSpeedButton"};
+  for (const bool held : {true, false}) {
+    testing::SendKey(*Form, held ? QEvent::KeyPress : QEvent::KeyRelease, Qt::Key_Control,
+                     held ? Qt::ControlModifier : Qt::NoModifier);
+    for (const char* name : names) {
+      EXPECT_EQ(Form->findChild<QToolButton*>(name)->autoRaise(), !held) << name << held;
+    }
+  }
+}
+
 class OnlineTabOf41 : public OnlineTab {
  protected:
   OnlineTabOf41() : OnlineTab("1:4.1.3") {}
