@@ -1,5 +1,6 @@
 #include <signal/OnlineReadoutValuesUnit.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -30,8 +31,10 @@ std::string Magnitude(double m) {
   // Printed to six decimals first: a tenth that binary cannot hold (2.3 is
   // 2.2999...) must not lose its digit to the cut. The cut itself is then
   // done on the text, which is what "truncated" means to the reader.
-  std::snprintf(text, sizeof text, "%.6f", m);
-  const std::string s = text;
+  // to_chars: the C locale's point whatever the program's locale is (a
+  // GUI runs with the user's, whose separator may be a comma).
+  const auto printed = std::to_chars(text, text + sizeof text, m, std::chars_format::fixed, 6);
+  const std::string s(text, printed.ptr);
   const std::size_t point = s.find('.');
   // 999.9999999 prints as 1000.000000: it is 1000 by either rule.
   if (point > 3) {

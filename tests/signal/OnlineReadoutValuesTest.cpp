@@ -2,6 +2,7 @@
 // readout and of the depth labels (a record's texts: OnlineReadoutsTest).
 #include <signal/OnlineReadoutValuesUnit.h>
 
+#include <clocale>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -27,9 +28,18 @@ TEST(OnlineReadoutValues, NumberFormat) {
       {1235.5, "1236"},  {-1234.5, "-1234"}, {999.99999999, "1000"},
       {kNaN, "--"},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(ReadoutNumber(c.Value), c.Text) << c.Value;
+  // The same in a locale whose decimal separator is a comma, as the GUI
+  // runs in (the readouts show a point either way).
+  const char* const locales[] = {"C", "ru_RU.UTF-8"};
+  for (const char* locale : locales) {
+    if (std::setlocale(LC_NUMERIC, locale) == nullptr) {
+      continue;
+    }
+    for (const auto& c : cases) {
+      EXPECT_EQ(ReadoutNumber(c.Value), c.Text) << c.Value << " in " << locale;
+    }
   }
+  std::setlocale(LC_NUMERIC, "C");
 }
 
 TEST(OnlineReadoutValues, IntegerFormat) {
