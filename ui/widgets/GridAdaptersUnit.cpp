@@ -3,7 +3,10 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOption>
 
 #include <ui/widgets/Cp1251.h>
 
@@ -50,10 +53,36 @@ std::string TComboScale::CurrentText() const { return ToCp1251(Box.currentText()
 TLabelSurface::TLabelSurface(QLabel& label, QSize size)
     : Label(label), Image(size, QImage::Format_RGB32) {
   Image.fill(Qt::black);
+  Label.installEventFilter(&Painter);
   Present();
 }
 
-void TLabelSurface::Present() { Label.setPixmap(QPixmap::fromImage(Image)); }
+void TLabelSurface::Present() { Label.update(); }
+
+bool TLabelSurface::TPainter::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Paint && watched == &Surface.Label) {
+    Surface.Paint();
+    return true;
+  }
+  return false;
+}
+
+// Where and how the label itself would paint the canvas as its pixmap.
+void TLabelSurface::Paint() {
+  QPainter painter(&Label);
+  const QRect place =
+      QStyle::alignedRect(Label.layoutDirection(), QStyle::visualAlignment(Label.layoutDirection(),
+                                                                           Label.alignment()),
+                          Image.size(), Label.contentsRect());
+  if (Label.isEnabled()) {
+    painter.drawImage(place.topLeft(), Image);
+    return;
+  }
+  QStyleOption option;
+  option.initFrom(&Label);
+  painter.drawPixmap(place.topLeft(), Label.style()->generatedIconPixmap(
+                                          QIcon::Disabled, QPixmap::fromImage(Image), &option));
+}
 
 namespace {
 

@@ -68,7 +68,9 @@ class TComboScale : public IScaleSelector {
   QComboBox& Box;
 };
 
-// A picture label with its canvas; presenting shows the canvas.
+// A picture label with its canvas; presenting shows the canvas. The label
+// paints the canvas itself, where a pixmap set on it would shrink and
+// vanish with its contents: no copy into a pixmap at every frame.
 class TLabelSurface : public TSignalSurface {
  public:
   TLabelSurface(QLabel& label, QSize size);
@@ -77,8 +79,19 @@ class TLabelSurface : public TSignalSurface {
   const QImage& Picture() const { return Image; }
 
  private:
+  class TPainter : public QObject {
+   public:
+    explicit TPainter(TLabelSurface& surface) : Surface(surface) {}
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+   private:
+    TLabelSurface& Surface;
+  };
+  void Paint();
+
   QLabel& Label;
   QImage Image;
+  TPainter Painter{*this};
 };
 
 // A picture that reports the mouse on it in surface coordinates, with the
