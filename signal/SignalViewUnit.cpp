@@ -81,9 +81,16 @@ class TEnvelope {
 // Drawing on the picture's grid of 322 columns and 197 rows.
 class TPicture {
  public:
-  TPicture(QImage& image, int v, double e, const TColourScheme& scheme)
-      : V(v), Painter(&image), E(e), S(v % 2 == 0 ? 1 : 0), Scheme(scheme), Height(image.height()) {
+  // The picture of `size` pixels has its top-left corner at `origin` of the
+  // target and nothing drawn leaves it.
+  TPicture(QImage& target, QPoint origin, QSize size, int v, double e,
+           const TColourScheme& scheme)
+      : V(v), Painter(&target), E(e), S(v % 2 == 0 ? 1 : 0), Scheme(scheme),
+        Height(size.height()) {
     Painter.setRenderHint(QPainter::Antialiasing, false);
+    Painter.setClipRect(QRect(origin, size));
+    Painter.translate(origin);
+    Painter.fillRect(QRect(QPoint(0, 0), size), scheme[kBackgroundColour]);
     QFont font = QGuiApplication::font();
     font.setPixelSize(std::max(1, QFontInfo(font).pixelSize()) * v);
     font.setStyleStrategy(QFont::NoAntialias);
@@ -523,17 +530,20 @@ void DrawDgs(TPicture& p, TDataCell& record, TBaseConfigCell& cell, int h) {
 
 QSize SignalViewSize(int v, double e) { return {kColumns * v, RndTo<int>(kRows * e)}; }
 
-QImage RenderSignalView(TDataCell& record, double e, int v, const TColourScheme& scheme,
-                        bool reportForm) {
+namespace {
+
+// The whole picture drawn onto the target with its top-left corner at
+// `origin`; what falls outside the target is left out.
+void PaintSignalView(TDataCell& record, QImage& target, QPoint origin, double e, int v,
+                     const TColourScheme& scheme, bool reportForm) {
   const QSize size = SignalViewSize(v, e);
-  QImage image(std::max(1, size.width()), std::max(1, size.height()), QImage::Format_RGB32);
-  image.fill(scheme[kBackgroundColour]);
+  TPicture picture(target, origin, QSize(std::max(1, size.width()), std::max(1, size.height())),
+                   v, e, scheme);
   TBaseConfigCell* cell = record.Configuration();
   if (cell == nullptr) {
-    return image;
+    return;
   }
   const TLayout layout = LayoutOf(*cell);
-  TPicture picture(image, v, e, scheme);
   if (layout.Drawn) {
     DrawFrames(picture, layout);
     const int last = kLastDrawnSample + (reportForm ? 2 : 0);
@@ -552,6 +562,28 @@ QImage RenderSignalView(TDataCell& record, double e, int v, const TColourScheme&
   } else if (cell->TVG_ENABLED == 2) {
     DrawDgs(picture, record, *cell, layout.H);
   }
+}
+
+// Onto the target at `origin`: straight onto a target of the picture's own
+// format, through a picture of its own onto any other.
+void PaintSignalViewOnto(TDataCell& record, QImage& target, QPoint origin, double e, int v,
+                         const TColourScheme& scheme, bool reportForm) {
+  if (target.format() == QImage::Format_RGB32) {
+    PaintSignalView(record, target, origin, e, v, scheme, reportForm);
+    return;
+  }
+  const QImage picture = RenderSignalView(record, e, v, scheme, reportForm);
+  QPainter painter(&target);
+  painter.drawImage(origin, picture);
+}
+
+}  // namespace
+
+QImage RenderSignalView(TDataCell& record, double e, int v, const TColourScheme& scheme,
+                        bool reportForm) {
+  const QSize size = SignalViewSize(v, e);
+  QImage image(std::max(1, size.width()), std::max(1, size.height()), QImage::Format_RGB32);
+  PaintSignalView(record, image, QPoint(0, 0), e, v, scheme, reportForm);
   return image;
 }
 
@@ -565,11 +597,8 @@ void DrawSignalView(TDataCell& record, TSignalSurface& surface, bool toClipboard
   if (canvas == nullptr || canvas->isNull()) {
     return;
   }
-  const QImage picture = RenderSignalView(record, e, v, scheme);
-  {
-    QPainter painter(canvas);
-    painter.drawImage(x0, y0, picture);
-  }
+  // Straight onto the canvas: no picture of its own to make and copy.
+  PaintSignalViewOnto(record, *canvas, QPoint(x0, y0), e, v, scheme, false);
   surface.Present();
 }
 
@@ -578,9 +607,7 @@ void DrawSignalViewIntoReport(TDataCell& record, QImage& reportImage, double e, 
   if (reportImage.isNull()) {
     return;
   }
-  const QImage picture = RenderSignalView(record, e, v, PrintColourScheme(), true);
-  QPainter painter(&reportImage);
-  painter.drawImage(x, y, picture);
+  PaintSignalViewOnto(record, reportImage, QPoint(x, y), e, v, PrintColourScheme(), true);
 }
 
 void ClearSignalView(TSignalSurface& surface) {
