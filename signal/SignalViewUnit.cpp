@@ -126,6 +126,13 @@ class TPicture {
     Painter.drawLine(from, to);
   }
   QPoint At(int column, double row) const { return {X(column), Y(row)}; }
+  // Lines joining the points one after another, each drawn as Line does.
+  void Lines(std::span<const QPoint> points, int colour) {
+    Painter.setPen(QPen(Scheme[colour], V, Qt::SolidLine, Qt::SquareCap));
+    for (std::size_t i = 1; i < points.size(); ++i) {
+      Painter.drawLine(points[i - 1], points[i]);
+    }
+  }
 
   // Dashed vertical lines: pattern[0] pixels drawn, pattern[1] left out,
   // and so on, from the top end.
@@ -495,16 +502,68 @@ void DrawTgv(TPicture& p, const TDataCell& record, const TBaseConfigCell& cell, 
 
 void DrawDgsCurve(TPicture& p, const std::array<double, kRecordArraySize>& curve, int h,
                   int colour) {
-  QPoint previous = p.At(1, h + 1 - curve[0]);
-  for (int j = 1; j < static_cast<int>(curve.size()); ++j) {
-    const QPoint next = p.At(j + 1, h + 1 - curve[static_cast<std::size_t>(j)]);
-    p.Line(previous, next, colour);
-    previous = next;
+  std::array<QPoint, kRecordArraySize> points;
+  for (std::size_t j = 0; j < curve.size(); ++j) {
+    points[j] = p.At(static_cast<int>(j) + 1, h + 1 - curve[j]);
   }
+  p.Lines(points, colour);
 }
 
+// The DGS curves of the last configuration they were worked out for: they
+// depend on nothing else, and working them out (a power and an exponential
+// or two per column) costs more than the rest of a frame's picture.
+class TDgsCurveCache {
+ public:
+  // Fills the record's curves as the cell's DgsCurve does, and false when
+  // the cell lacks DGS data.
+  bool Fill(TDataCell& record, TBaseConfigCell& cell) {
+    const TKey key = KeyOf(cell);
+    if (!(Valid && key == Key)) {
+      Valid = false;
+      Complete = cell.DgsCurve(Times, Raw, Corrected);
+      Key = key;
+      Valid = true;
+    } else if (Complete) {
+      // The cell keeps the model's working values of its last curve.
+      cell.DgsPointLevel(0);
+    }
+    if (Complete) {
+      record.DgsCurve1 = Times;
+      record.DgsCurve2 = Raw;
+      record.DgsCurve3 = Corrected;
+    }
+    return Complete;
+  }
+
+ private:
+  // All the curves are made from: the model's inputs, the time axis and
+  // the attenuator.
+  using TKey = std::array<double, 11>;
+  static TKey KeyOf(const TBaseConfigCell& cell) {
+    return {static_cast<double>(cell.VELOCITY),
+            cell.ProbeFrequencyMHz(),
+            cell.InsertionAngle(),
+            cell.ARD_PLATE_DIAMETER,
+            cell.PROBE_DELAY,
+            cell.ARD_ATTENUATION,
+            cell.ARD_SIGNAL_AMPLITUDE,
+            cell.ARD_PLATE_FLOOR_DIAMETER,
+            cell.TimePerDivision(),
+            static_cast<double>(cell.PIXEL_GRID_LENGTH),
+            static_cast<double>(cell.ATTENUATOR1)};
+  }
+
+  bool Valid = false;
+  TKey Key{};
+  bool Complete = false;
+  std::array<double, kRecordArraySize> Times{};
+  std::array<double, kRecordArraySize> Raw{};
+  std::array<double, kRecordArraySize> Corrected{};
+};
+
 void DrawDgs(TPicture& p, TDataCell& record, TBaseConfigCell& cell, int h) {
-  if (!cell.DgsCurve(record.DgsCurve1, record.DgsCurve2, record.DgsCurve3)) {
+  thread_local TDgsCurveCache cache;
+  if (!cache.Fill(record, cell)) {
     const int middle = p.PixelHeight() / 2;
     const int font = p.FontHeight();
     int line = 0;

@@ -3,6 +3,8 @@
 // switches on and off.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <cmath>
@@ -413,6 +415,42 @@ TEST(SignalViewCurveTest, TheDgsCurveIsStoredAndACorrectionDividesTheRecordsCurv
   const QImage plain = RenderSignalView(*record, 1.0, 1, kScreen);
   EXPECT_EQ(record->DgsCurve3, corrected);
   EXPECT_EQ(Count(plain, kCorrectedDgsColour, Whole(plain)), 0);
+}
+
+TEST(SignalViewCurveTest, TheDgsCurveFollowsEveryValueItIsMadeFrom) {
+  auto record = QuietRecord();
+  TBaseConfigCell& cell = *record->Configuration();
+  SetUpDgs(cell);
+  const std::pair<const char*, std::function<void(TBaseConfigCell&)>> changes[] = {
+      {"velocity", [](TBaseConfigCell& c) { c.VELOCITY = static_cast<std::uint16_t>(c.VELOCITY + 300); }},
+      {"frequency", [](TBaseConfigCell& c) { c.PROBE_FREQ = static_cast<std::uint8_t>(c.PROBE_FREQ + 1); }},
+      {"angle", [](TBaseConfigCell& c) { c.SetInsertionAngle(c.InsertionAngle() + 20); }},
+      {"plate", [](TBaseConfigCell& c) { c.ARD_PLATE_DIAMETER += 4; }},
+      {"delay", [](TBaseConfigCell& c) { c.PROBE_DELAY += 3; }},
+      {"attenuation", [](TBaseConfigCell& c) { c.ARD_ATTENUATION += 50; }},
+      {"floor", [](TBaseConfigCell& c) { c.ARD_PLATE_FLOOR_DIAMETER += 2; }},
+      {"time scale", [](TBaseConfigCell& c) { c.INDEX_MARK_MKS = static_cast<std::uint8_t>((c.INDEX_MARK_MKS + 1) % 7); }},
+      {"grid", [](TBaseConfigCell& c) { c.PIXEL_GRID_LENGTH = static_cast<std::uint8_t>(c.PIXEL_GRID_LENGTH + 8); }},
+      {"attenuator", [](TBaseConfigCell& c) { c.ATTENUATOR1 = static_cast<std::uint16_t>(c.ATTENUATOR1 - 6); }},
+      // A straight probe's curve starts from the signal amplitude.
+      {"straight", [](TBaseConfigCell& c) { c.SetInsertionAngle(0); }},
+      {"amplitude", [](TBaseConfigCell& c) { c.ARD_SIGNAL_AMPLITUDE += 6; }},
+  };
+  std::array<double, kRecordArraySize> times{};
+  std::array<double, kRecordArraySize> raw{};
+  std::array<double, kRecordArraySize> corrected{};
+  for (const auto& [name, change] : changes) {
+    SCOPED_TRACE(name);
+    RenderSignalView(*record, 1.0, 1, kScreen);
+    const auto before = std::pair(record->DgsCurve2, record->DgsCurve3);
+    change(cell);
+    const QImage image = RenderSignalView(*record, 1.0, 1, kScreen);
+    ASSERT_TRUE(cell.DgsCurve(times, raw, corrected));
+    EXPECT_NE(std::pair(raw, corrected), before);  // the change moves the curves
+    EXPECT_EQ(record->DgsCurve1, times);
+    EXPECT_EQ(record->DgsCurve2, raw);
+    EXPECT_EQ(record->DgsCurve3, corrected);
+  }
 }
 
 TEST(SignalViewCurveTest, IncompleteDgsDataIsSaidInTheMiddleOfThePicture) {
