@@ -57,23 +57,50 @@ TLabelSurface::TLabelSurface(QLabel& label, QSize size)
   Present();
 }
 
-void TLabelSurface::Present() { Label.update(); }
-
-bool TLabelSurface::TPainter::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::Paint && watched == &Surface.Label) {
-    Surface.Paint();
-    return true;
-  }
-  return false;
+void TLabelSurface::Present() {
+  KeepOpaque();
+  Label.update();
 }
 
-// Where and how the label itself would paint the canvas as its pixmap.
+bool TLabelSurface::TPainter::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != &Surface.Label) {
+    return false;
+  }
+  switch (event->type()) {
+    case QEvent::Paint:
+      Surface.Paint();
+      return true;
+    case QEvent::Resize:
+    case QEvent::EnabledChange:
+    case QEvent::ContentsRectChange:
+      Surface.KeepOpaque();
+      return false;
+    default:
+      return false;
+  }
+}
+
+// Where the label itself would paint the canvas as its pixmap.
+QRect TLabelSurface::Place() const {
+  return QStyle::alignedRect(
+      Label.layoutDirection(),
+      QStyle::visualAlignment(Label.layoutDirection(), Label.alignment()), Image.size(),
+      Label.contentsRect());
+}
+
+// A label the canvas covers whole needs nothing painted under it: one fill
+// of the window's background less at every frame.
+void TLabelSurface::KeepOpaque() {
+  const bool covered = Label.isEnabled() && Place().contains(Label.rect());
+  if (Label.testAttribute(Qt::WA_OpaquePaintEvent) != covered) {
+    Label.setAttribute(Qt::WA_OpaquePaintEvent, covered);
+  }
+}
+
+// The canvas painted as the label would paint it as its pixmap.
 void TLabelSurface::Paint() {
   QPainter painter(&Label);
-  const QRect place =
-      QStyle::alignedRect(Label.layoutDirection(), QStyle::visualAlignment(Label.layoutDirection(),
-                                                                           Label.alignment()),
-                          Image.size(), Label.contentsRect());
+  const QRect place = Place();
   if (Label.isEnabled()) {
     painter.drawImage(place.topLeft(), Image);
     return;

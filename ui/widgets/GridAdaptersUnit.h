@@ -87,6 +87,8 @@ class TLabelSurface : public TSignalSurface {
    private:
     TLabelSurface& Surface;
   };
+  QRect Place() const;
+  void KeepOpaque();
   void Paint();
 
   QLabel& Label;

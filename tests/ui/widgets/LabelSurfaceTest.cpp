@@ -45,5 +45,31 @@ TEST(LabelSurfaceTest, TheLabelShowsTheCanvasAsItsOwnPixmapWouldBe) {
   }
 }
 
+// Only a label the canvas covers whole may leave the window's background
+// unpainted under it; elsewhere that background shows.
+TEST(LabelSurfaceTest, OnlyACoveredLabelIsOpaque) {
+  const QSize canvas(64, 40);
+  const struct {
+    const char* name;
+    QSize label;
+    bool enabled;
+    bool opaque;
+  } cases[] = {
+      {"covered", canvas, true, true},
+      {"disabled", canvas, false, false},
+      {"taller", QSize(64, 50), true, false},
+      {"wider", QSize(70, 40), true, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    QLabel label;
+    label.setFixedSize(c.label);
+    TLabelSurface surface(label, canvas);
+    label.setEnabled(c.enabled);
+    surface.Present();
+    EXPECT_EQ(label.testAttribute(Qt::WA_OpaquePaintEvent), c.opaque);
+  }
+}
+
 }  // namespace
 }  // namespace velt
