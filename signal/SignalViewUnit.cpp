@@ -127,12 +127,7 @@ class TPicture {
       return;
     }
     // The value the painter's own fill of an opaque colour writes.
-    const quint32 value = qPremultiply(c.rgba64()).toArgb32();
-    const QRect area = r.translated(Origin) & Clip;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-      auto* line = reinterpret_cast<quint32*>(Bits + static_cast<qsizetype>(y) * Stride);
-      std::fill(line + area.left(), line + area.right() + 1, value);
-    }
+    Fill(r, qPremultiply(c.rgba64()).toArgb32());
   }
   void VLine(int column, double row1, double row2, int colour) {
     Block(X(column), Y(row1), X(column), Y(row2), colour, V);
@@ -147,10 +142,20 @@ class TPicture {
   }
   QPoint At(int column, double row) const { return {X(column), Y(row)}; }
   // Lines joining the points one after another, each drawn as Line does.
+  // In an opaque colour the pixels they cover are those they cover on a
+  // layer of their own, kept while the points stay the same.
   void Lines(std::span<const QPoint> points, int colour) {
-    Painter.setPen(QPen(Scheme[colour], V, Qt::SolidLine, Qt::SquareCap));
-    for (std::size_t i = 1; i < points.size(); ++i) {
-      Painter.drawLine(points[i - 1], points[i]);
+    const QColor& c = Scheme[colour];
+    if (Bits == nullptr || !c.rgba64().isOpaque()) {
+      Painter.setPen(QPen(c, V, Qt::SolidLine, Qt::SquareCap));
+      for (std::size_t i = 1; i < points.size(); ++i) {
+        Painter.drawLine(points[i - 1], points[i]);
+      }
+      return;
+    }
+    const quint32 value = qPremultiply(c.rgba64()).toArgb32();
+    for (const QRect& run : CoveredRuns(points)) {
+      Fill(run, value);
     }
   }
 
@@ -203,6 +208,72 @@ class TPicture {
   QPoint Origin;
   uchar* Bits = nullptr;
   qsizetype Stride = 0;
+
+  // The pixels of a rectangle of the picture within its part of the target.
+  void Fill(const QRect& r, quint32 value) {
+    const QRect area = r.translated(Origin) & Clip;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+      auto* line = reinterpret_cast<quint32*>(Bits + static_cast<qsizetype>(y) * Stride);
+      std::fill(line + area.left(), line + area.right() + 1, value);
+    }
+  }
+
+  // The runs of pixels of the picture the lines joining the points cover,
+  // one row high each.
+  struct TCoveredRuns {
+    std::vector<QPoint> Points;
+    int Width = 0;
+    QSize Size;
+    std::vector<QRect> Runs;
+  };
+  const std::vector<QRect>& CoveredRuns(std::span<const QPoint> points) {
+    // Two slots: the DGS curve and its corrected copy are drawn each frame.
+    thread_local std::array<TCoveredRuns, 2> kept;
+    thread_local std::size_t next = 0;
+    thread_local const std::vector<QRect> none;
+    if (Clip.isEmpty()) {
+      return none;
+    }
+    // The picture as far as its part on the target reaches.
+    const QSize picture(Clip.right() - Origin.x() + 1, Clip.bottom() - Origin.y() + 1);
+    for (TCoveredRuns& k : kept) {
+      if (k.Width == V && k.Size == picture &&
+          std::equal(points.begin(), points.end(), k.Points.begin(), k.Points.end())) {
+        return k.Runs;
+      }
+    }
+    TCoveredRuns& k = kept[next];
+    next = (next + 1) % kept.size();
+    k.Points.assign(points.begin(), points.end());
+    k.Width = V;
+    k.Size = picture;
+    k.Runs.clear();
+    QImage layer(picture, QImage::Format_ARGB32);
+    layer.fill(Qt::transparent);
+    {
+      QPainter painter(&layer);
+      painter.setRenderHint(QPainter::Antialiasing, false);
+      painter.setPen(QPen(Qt::black, V, Qt::SolidLine, Qt::SquareCap));
+      for (std::size_t i = 1; i < points.size(); ++i) {
+        painter.drawLine(points[i - 1], points[i]);
+      }
+    }
+    for (int y = 0; y < layer.height(); ++y) {
+      const auto* line = reinterpret_cast<const quint32*>(layer.constScanLine(y));
+      for (int x = 0; x < layer.width();) {
+        if (qAlpha(line[x]) == 0) {
+          ++x;
+          continue;
+        }
+        const int from = x;
+        while (x < layer.width() && qAlpha(line[x]) != 0) {
+          ++x;
+        }
+        k.Runs.emplace_back(QPoint(from, y), QPoint(x - 1, y));
+      }
+    }
+    return k.Runs;
+  }
 };
 
 // ---- Frames ----------------------------------------------------------------

@@ -453,6 +453,33 @@ TEST(SignalViewCurveTest, TheDgsCurveFollowsEveryValueItIsMadeFrom) {
   }
 }
 
+// The curve's pixels are kept between pictures: a curve that moves, or a
+// picture of another scale, is drawn anew, and the former one comes back.
+TEST(SignalViewCurveTest, AMovedDgsCurveIsDrawnWhereItNowRuns) {
+  auto record = QuietRecord();
+  TBaseConfigCell& cell = *record->Configuration();
+  SetUpDgs(cell);
+  const struct {
+    const char* name;
+    double e;
+    int v;
+    double plate;
+  } cases[] = {{"first", 1.0, 1, 12}, {"plate", 1.0, 1, 16}, {"scale", 2.44, 2, 16}};
+  std::vector<QImage> drawn;
+  for (const auto& c : cases) {
+    cell.ARD_PLATE_DIAMETER = c.plate;
+    drawn.push_back(RenderSignalView(*record, c.e, c.v, kScreen));
+  }
+  EXPECT_NE(drawn[0], drawn[1]);
+  EXPECT_GT(Count(drawn[1], kDgsColour, Whole(drawn[1])), 0);
+  EXPECT_GT(Count(drawn[2], kDgsColour, Whole(drawn[2])), 0);
+  // Seen again in another order, each picture is the same as before.
+  for (const std::size_t i : {2, 0, 1}) {
+    cell.ARD_PLATE_DIAMETER = cases[i].plate;
+    EXPECT_EQ(RenderSignalView(*record, cases[i].e, cases[i].v, kScreen), drawn[i]) << cases[i].name;
+  }
+}
+
 TEST(SignalViewCurveTest, IncompleteDgsDataIsSaidInTheMiddleOfThePicture) {
   testing::TRecordingFeedback feedback;
   TLocalStrings strings(feedback);
