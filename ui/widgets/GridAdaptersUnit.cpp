@@ -102,7 +102,13 @@ void TLabelSurface::Paint() {
   QPainter painter(&Label);
   const QRect place = Place();
   if (Label.isEnabled()) {
-    painter.drawImage(place.topLeft(), Image);
+    // In strips: a whole picture at once is handed to worker threads,
+    // whose waking costs more than the copy they share.
+    constexpr int kStrip = 64;
+    for (int y = 0; y < Image.height(); y += kStrip) {
+      painter.drawImage(place.topLeft() + QPoint(0, y), Image,
+                        QRect(0, y, Image.width(), std::min(kStrip, Image.height() - y)));
+    }
     return;
   }
   QStyleOption option;

@@ -18,7 +18,7 @@ QImage Shown(QWidget& widget) {
 }
 
 TEST(LabelSurfaceTest, TheLabelShowsTheCanvasAsItsOwnPixmapWouldBe) {
-  const QSize size(64, 40);
+  const QSize size(64, 150);  // painted in more than one strip
   for (const bool enabled : {true, false}) {
     SCOPED_TRACE(enabled ? "enabled" : "disabled");
     QLabel label;
@@ -29,7 +29,7 @@ TEST(LabelSurfaceTest, TheLabelShowsTheCanvasAsItsOwnPixmapWouldBe) {
     {
       QPainter painter(surface.Canvas());
       painter.fillRect(5, 7, 30, 20, QColor(0, 200, 60));
-      painter.fillRect(40, 2, 10, 30, QColor(250, 250, 250));
+      painter.fillRect(40, 2, 10, 140, QColor(250, 250, 250));
     }
     surface.Present();
 
