@@ -9,6 +9,7 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <span>
 #include <string>
 
@@ -194,8 +195,18 @@ class TPicture {
       Painter.fillRect(QRect(x, top, metrics.horizontalAdvance(text), metrics.height()),
                        Scheme[background]);
     }
-    Painter.setPen(Scheme[colour]);
-    Painter.drawText(QPoint(x, top + metrics.ascent()), text);
+    const QColor& c = Scheme[colour];
+    if (Bits == nullptr || !c.rgba64().isOpaque() ||
+        (Painter.font().styleStrategy() & QFont::NoAntialias) == 0) {
+      Painter.setPen(c);
+      Painter.drawText(QPoint(x, top + metrics.ascent()), text);
+      return;
+    }
+    // Unsmoothed letters set whole pixels: those of each text are kept.
+    const quint32 value = qPremultiply(c.rgba64()).toArgb32();
+    for (const QRect& run : TextRuns(text, metrics)) {
+      Fill(run.translated(x, top), value);
+    }
   }
 
  private:
@@ -215,6 +226,53 @@ class TPicture {
     for (int y = area.top(); y <= area.bottom(); ++y) {
       auto* line = reinterpret_cast<quint32*>(Bits + static_cast<qsizetype>(y) * Stride);
       std::fill(line + area.left(), line + area.right() + 1, value);
+    }
+  }
+
+  // The runs of pixels the text written with its top-left corner at (0, 0)
+  // sets, for the painter's font.
+  const std::vector<QRect>& TextRuns(const QString& text, const QFontMetrics& metrics) {
+    thread_local std::map<std::pair<QString, QString>, std::vector<QRect>> kept;
+    const QFont& font = Painter.font();
+    const auto key = std::pair(font.key(), text);
+    if (const auto it = kept.find(key); it != kept.end()) {
+      return it->second;
+    }
+    if (kept.size() > 256) {
+      kept.clear();
+    }
+    std::vector<QRect>& runs = kept[key];
+    // Room around the text for letters reaching past their advance.
+    const int margin = metrics.height();
+    QImage layer(metrics.horizontalAdvance(text) + 2 * margin, 3 * metrics.height(),
+                 QImage::Format_ARGB32);
+    layer.fill(Qt::transparent);
+    {
+      QPainter painter(&layer);
+      painter.setFont(font);
+      painter.setPen(Qt::black);
+      painter.drawText(QPoint(margin, margin + metrics.ascent()), text);
+    }
+    AddRuns(layer, QPoint(-margin, -margin), runs);
+    return runs;
+  }
+
+  // The rows' runs of the layer's pixels that are not transparent, moved
+  // by `shift`.
+  static void AddRuns(const QImage& layer, QPoint shift, std::vector<QRect>& runs) {
+    for (int y = 0; y < layer.height(); ++y) {
+      const auto* line = reinterpret_cast<const quint32*>(layer.constScanLine(y));
+      for (int x = 0; x < layer.width();) {
+        if (qAlpha(line[x]) == 0) {
+          ++x;
+          continue;
+        }
+        const int from = x;
+        while (x < layer.width() && qAlpha(line[x]) != 0) {
+          ++x;
+        }
+        runs.emplace_back(QPoint(from, y) + shift, QPoint(x - 1, y) + shift);
+      }
     }
   }
 
@@ -258,20 +316,7 @@ class TPicture {
         painter.drawLine(points[i - 1], points[i]);
       }
     }
-    for (int y = 0; y < layer.height(); ++y) {
-      const auto* line = reinterpret_cast<const quint32*>(layer.constScanLine(y));
-      for (int x = 0; x < layer.width();) {
-        if (qAlpha(line[x]) == 0) {
-          ++x;
-          continue;
-        }
-        const int from = x;
-        while (x < layer.width() && qAlpha(line[x]) != 0) {
-          ++x;
-        }
-        k.Runs.emplace_back(QPoint(from, y), QPoint(x - 1, y));
-      }
-    }
+    AddRuns(layer, QPoint(0, 0), k.Runs);
     return k.Runs;
   }
 };

@@ -516,6 +516,27 @@ TEST(SignalViewOutputTest, TheReportFormIsBlackOnWhiteOverAll320Columns) {
   EXPECT_FALSE(Is(screen, 320, 150, kTraceColour));
 }
 
+// The letters written are kept by font: a picture of twice the scale has
+// letters twice as tall and wide, whichever scale came first.
+TEST(SignalViewOutputTest, TheNumbersGrowWithThePictureScale) {
+  auto record = QuietRecord();
+  for (const bool smallFirst : {true, false}) {
+    SCOPED_TRACE(smallFirst ? "small first" : "large first");
+    QImage small;
+    QImage large;
+    if (smallFirst) {
+      small = RenderSignalView(*record, 1.0, 1, kScreen);
+      large = RenderSignalView(*record, 2.0, 2, kScreen);
+    } else {
+      large = RenderSignalView(*record, 2.0, 2, kScreen);
+      small = RenderSignalView(*record, 1.0, 1, kScreen);
+    }
+    const int a = Count(small, kAmplitudeNumberColour, Whole(small));
+    EXPECT_GT(a, 0);
+    EXPECT_GE(Count(large, kAmplitudeNumberColour, Whole(large)), 3 * a);
+  }
+}
+
 class TTestSurface : public TSignalSurface {
  public:
   QImage* Canvas() override { return Image.isNull() ? nullptr : &Image; }
