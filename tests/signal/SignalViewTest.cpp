@@ -422,16 +422,25 @@ TEST(SignalViewCurveTest, TheDgsCurveFollowsEveryValueItIsMadeFrom) {
   TBaseConfigCell& cell = *record->Configuration();
   SetUpDgs(cell);
   const std::pair<const char*, std::function<void(TBaseConfigCell&)>> changes[] = {
-      {"velocity", [](TBaseConfigCell& c) { c.VELOCITY = static_cast<std::uint16_t>(c.VELOCITY + 300); }},
-      {"frequency", [](TBaseConfigCell& c) { c.PROBE_FREQ = static_cast<std::uint8_t>(c.PROBE_FREQ + 1); }},
+      {"velocity",
+       [](TBaseConfigCell& c) { c.VELOCITY = static_cast<std::uint16_t>(c.VELOCITY + 300); }},
+      {"frequency",
+       [](TBaseConfigCell& c) { c.PROBE_FREQ = static_cast<std::uint8_t>(c.PROBE_FREQ + 1); }},
       {"angle", [](TBaseConfigCell& c) { c.SetInsertionAngle(c.InsertionAngle() + 20); }},
       {"plate", [](TBaseConfigCell& c) { c.ARD_PLATE_DIAMETER += 4; }},
       {"delay", [](TBaseConfigCell& c) { c.PROBE_DELAY += 3; }},
       {"attenuation", [](TBaseConfigCell& c) { c.ARD_ATTENUATION += 50; }},
       {"floor", [](TBaseConfigCell& c) { c.ARD_PLATE_FLOOR_DIAMETER += 2; }},
-      {"time scale", [](TBaseConfigCell& c) { c.INDEX_MARK_MKS = static_cast<std::uint8_t>((c.INDEX_MARK_MKS + 1) % 7); }},
-      {"grid", [](TBaseConfigCell& c) { c.PIXEL_GRID_LENGTH = static_cast<std::uint8_t>(c.PIXEL_GRID_LENGTH + 8); }},
-      {"attenuator", [](TBaseConfigCell& c) { c.ATTENUATOR1 = static_cast<std::uint16_t>(c.ATTENUATOR1 - 6); }},
+      {"time scale",
+       [](TBaseConfigCell& c) {
+         c.INDEX_MARK_MKS = static_cast<std::uint8_t>((c.INDEX_MARK_MKS + 1) % 7);
+       }},
+      {"grid",
+       [](TBaseConfigCell& c) {
+         c.PIXEL_GRID_LENGTH = static_cast<std::uint8_t>(c.PIXEL_GRID_LENGTH + 8);
+       }},
+      {"attenuator",
+       [](TBaseConfigCell& c) { c.ATTENUATOR1 = static_cast<std::uint16_t>(c.ATTENUATOR1 - 6); }},
       // A straight probe's curve starts from the signal amplitude.
       {"straight", [](TBaseConfigCell& c) { c.SetInsertionAngle(0); }},
       {"amplitude", [](TBaseConfigCell& c) { c.ARD_SIGNAL_AMPLITUDE += 6; }},
@@ -476,7 +485,8 @@ TEST(SignalViewCurveTest, AMovedDgsCurveIsDrawnWhereItNowRuns) {
   // Seen again in another order, each picture is the same as before.
   for (const std::size_t i : {2, 0, 1}) {
     cell.ARD_PLATE_DIAMETER = cases[i].plate;
-    EXPECT_EQ(RenderSignalView(*record, cases[i].e, cases[i].v, kScreen), drawn[i]) << cases[i].name;
+    EXPECT_EQ(RenderSignalView(*record, cases[i].e, cases[i].v, kScreen), drawn[i])
+        << cases[i].name;
   }
 }
 
