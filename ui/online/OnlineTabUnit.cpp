@@ -153,21 +153,7 @@ TOnlineTab::TOnlineTab(TVELTMainForm& form, QWidget& page) : QObject(&page), For
 
   PictureMouse = std::make_unique<TSetupPictureMouse>(static_cast<ISetupPictureHost&>(*this),
                                                       kOnlinePictureView);
-  PictureLabel->OnPress = [this](QPoint p, TMouseButton button) {
-    PictureMouse->MouseDown(p.x(), p.y(), button);
-  };
-  PictureLabel->OnMove = [this](QPoint p, bool leftHeld) {
-    PictureMouse->MouseMove(p.x(), p.y(), kPictureSurface.width(), kPictureSurface.height(),
-                            leftHeld);
-  };
-  PictureLabel->OnRelease = [this](TMouseButton button) { PictureMouse->MouseUp(button); };
-  PictureLabel->OnDoubleClick = [this](TMouseButton button) { PictureMouse->DoubleClick(button); };
-  PictureLabel->OnReleaseLost = [this] { PictureMouse->ReleaseLost(); };
-  connect(qApp, &QApplication::focusChanged, this, [this] {
-    if (PictureLabel->LeftHeld()) {
-      PictureMouse->ReleaseLost();
-    }
-  });
+  ConnectPictureMouse(*PictureLabel, *PictureMouse, kPictureSurface, *this);
 
   auto* menu = new QMenu(PictureLabel);
   QAction* image = menu->addAction(QString());

@@ -257,23 +257,7 @@ TSetupTab::TSetupTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(
   PictureLabel->setContextMenuPolicy(Qt::CustomContextMenu);
   Surface = std::make_unique<TLabelSurface>(*PictureLabel, kPictureSurface);
   PictureMouse = std::make_unique<TSetupPictureMouse>(static_cast<ISetupPictureHost&>(*this));
-  PictureLabel->OnPress = [this](QPoint p, TMouseButton button) {
-    PictureMouse->MouseDown(p.x(), p.y(), button);
-  };
-  PictureLabel->OnMove = [this](QPoint p, bool leftHeld) {
-    PictureMouse->MouseMove(p.x(), p.y(), kPictureSurface.width(), kPictureSurface.height(),
-                            leftHeld);
-  };
-  PictureLabel->OnRelease = [this](TMouseButton button) { PictureMouse->MouseUp(button); };
-  PictureLabel->OnDoubleClick = [this](TMouseButton button) { PictureMouse->DoubleClick(button); };
-  PictureLabel->OnReleaseLost = [this] { PictureMouse->ReleaseLost(); };
-  // A drag ends with its release; when the focus goes elsewhere first, the
-  // release will not come to the picture.
-  connect(qApp, &QApplication::focusChanged, this, [this] {
-    if (PictureLabel->LeftHeld()) {
-      PictureMouse->ReleaseLost();
-    }
-  });
+  ConnectPictureMouse(*PictureLabel, *PictureMouse, kPictureSurface, *this);
 
   auto* menu = new QMenu(PictureLabel);
   const auto item = [menu, this](const char* name, void (TSetupTab::*slot)()) {

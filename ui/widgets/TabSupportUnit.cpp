@@ -1,6 +1,7 @@
 #include <ui/widgets/TabSupportUnit.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QBoxLayout>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -305,6 +306,22 @@ void MakeValueColumnEditable(TTableGrid& grid, TValueCellDelegate* delegate) {
                         QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
   table.setSelectionMode(QAbstractItemView::SingleSelection);
   table.setFocusPolicy(Qt::StrongFocus);
+}
+
+void ConnectPictureMouse(TPictureLabel& label, TSetupPictureMouse& mouse, QSize surface,
+                         QObject& owner) {
+  label.OnPress = [&mouse](QPoint p, TMouseButton button) { mouse.MouseDown(p.x(), p.y(), button); };
+  label.OnMove = [&mouse, surface](QPoint p, bool leftHeld) {
+    mouse.MouseMove(p.x(), p.y(), surface.width(), surface.height(), leftHeld);
+  };
+  label.OnRelease = [&mouse](TMouseButton button) { mouse.MouseUp(button); };
+  label.OnDoubleClick = [&mouse](TMouseButton button) { mouse.DoubleClick(button); };
+  label.OnReleaseLost = [&mouse] { mouse.ReleaseLost(); };
+  QObject::connect(qApp, &QApplication::focusChanged, &owner, [&label, &mouse] {
+    if (label.LeftHeld()) {
+      mouse.ReleaseLost();
+    }
+  });
 }
 
 }  // namespace velt

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include <config/BaseConfigObjectsUnit.h>
+#include <signal/SignalViewInteractionUnit.h>
 #include <strings/LocalStringsUnit.h>
 #include <ports/UserFeedback.h>
 #include <ui/widgets/FileDialogsUnit.h>
@@ -126,6 +127,13 @@ std::optional<std::filesystem::path> ChooseFileToSave(IFileDialogs& dialogs,
                                                        IUserFeedback& feedback,
                                                        const TLocalStrings& strings,
                                                        const TFileDialogRequest& request);
+
+// The mouse of a picture label handed to its picture interaction: presses,
+// moves, releases and double clicks in surface coordinates, and a drag
+// ended when its release will not come (the focus went elsewhere first),
+// for as long as `owner` (which holds the interaction) lives.
+void ConnectPictureMouse(TPictureLabel& label, TSetupPictureMouse& mouse, QSize surface,
+                         QObject& owner);
 
 // Makes a grid's value column editable through the delegate.
 void MakeValueColumnEditable(TTableGrid& grid, TValueCellDelegate* delegate);
