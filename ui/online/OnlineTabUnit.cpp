@@ -404,23 +404,7 @@ void TOnlineTab::RefreshResultGrid() {
 }
 
 void TOnlineTab::SetCursorShape(TMouseCursorShape shape) {
-  switch (shape) {
-    case TMouseCursorShape::SizeAll:
-      PictureLabel->setCursor(Qt::SizeAllCursor);
-      break;
-    case TMouseCursorShape::HorizontalSplit:
-      PictureLabel->setCursor(Qt::SplitHCursor);
-      break;
-    case TMouseCursorShape::VerticalSplit:
-      PictureLabel->setCursor(Qt::SplitVCursor);
-      break;
-    case TMouseCursorShape::Hand:
-      PictureLabel->setCursor(Qt::PointingHandCursor);
-      break;
-    case TMouseCursorShape::Default:
-      PictureLabel->unsetCursor();
-      break;
-  }
+  SetPictureCursor(*PictureLabel, shape);
 }
 
 }  // namespace velt

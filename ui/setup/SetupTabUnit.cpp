@@ -541,23 +541,7 @@ void TSetupTab::MarkChanged() {
 }
 
 void TSetupTab::SetCursorShape(TMouseCursorShape shape) {
-  switch (shape) {
-    case TMouseCursorShape::SizeAll:
-      PictureLabel->setCursor(Qt::SizeAllCursor);
-      break;
-    case TMouseCursorShape::HorizontalSplit:
-      PictureLabel->setCursor(Qt::SplitHCursor);
-      break;
-    case TMouseCursorShape::VerticalSplit:
-      PictureLabel->setCursor(Qt::SplitVCursor);
-      break;
-    case TMouseCursorShape::Hand:
-      PictureLabel->setCursor(Qt::PointingHandCursor);
-      break;
-    case TMouseCursorShape::Default:
-      PictureLabel->unsetCursor();
-      break;
-  }
+  SetPictureCursor(*PictureLabel, shape);
 }
 
 // Sends the drawing configuration to the instrument as configuration 0,

@@ -324,4 +324,24 @@ void ConnectPictureMouse(TPictureLabel& label, TSetupPictureMouse& mouse, QSize 
   });
 }
 
+void SetPictureCursor(QWidget& picture, TMouseCursorShape shape) {
+  switch (shape) {
+    case TMouseCursorShape::SizeAll:
+      picture.setCursor(Qt::SizeAllCursor);
+      break;
+    case TMouseCursorShape::HorizontalSplit:
+      picture.setCursor(Qt::SplitHCursor);
+      break;
+    case TMouseCursorShape::VerticalSplit:
+      picture.setCursor(Qt::SplitVCursor);
+      break;
+    case TMouseCursorShape::Hand:
+      picture.setCursor(Qt::PointingHandCursor);
+      break;
+    case TMouseCursorShape::Default:
+      picture.unsetCursor();
+      break;
+  }
+}
+
 }  // namespace velt

@@ -135,6 +135,9 @@ std::optional<std::filesystem::path> ChooseFileToSave(IFileDialogs& dialogs,
 void ConnectPictureMouse(TPictureLabel& label, TSetupPictureMouse& mouse, QSize surface,
                          QObject& owner);
 
+// The pointer over a picture as its interaction asks for it.
+void SetPictureCursor(QWidget& picture, TMouseCursorShape shape);
+
 // Makes a grid's value column editable through the delegate.
 void MakeValueColumnEditable(TTableGrid& grid, TValueCellDelegate* delegate);
 
