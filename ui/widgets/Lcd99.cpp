@@ -96,38 +96,46 @@ void TLCD99::SetValue(const QString& value) {
   }
   FValue = text;
   emit ValueChanged(FValue);
+  // The characters look the same: only the buffer is stale.
+  Buffer = QImage();
+  update();
+}
+
+void TLCD99::Changed() {
+  Buffer = QImage();
+  Glyphs.clear();
   update();
 }
 
 void TLCD99::SetDigitNum(int value) {
-  if (Store(FDigitNum, std::max(1, value))) update();
+  if (Store(FDigitNum, std::max(1, value))) Changed();
 }
 void TLCD99::SetDigitSpacing(int value) {
-  if (Store(FDigitSpacing, std::max(0, value))) update();
+  if (Store(FDigitSpacing, std::max(0, value))) Changed();
 }
 void TLCD99::SetSegmentSize(int value) {
-  if (Store(FSegmentSize, std::max(1, value))) update();
+  if (Store(FSegmentSize, std::max(1, value))) Changed();
 }
 void TLCD99::SetGapX(int value) {
-  if (Store(FGapX, std::max(0, value))) update();
+  if (Store(FGapX, std::max(0, value))) Changed();
 }
 void TLCD99::SetGapY(int value) {
-  if (Store(FGapY, std::max(0, value))) update();
+  if (Store(FGapY, std::max(0, value))) Changed();
 }
 void TLCD99::SetOnColor(const QColor& value) {
-  if (Store(FOnColor, value)) update();
+  if (Store(FOnColor, value)) Changed();
 }
 void TLCD99::SetOffColor(const QColor& value) {
-  if (Store(FOffColor, value)) update();
+  if (Store(FOffColor, value)) Changed();
 }
 void TLCD99::SetColor(const QColor& value) {
-  if (Store(FColor, value)) update();
+  if (Store(FColor, value)) Changed();
 }
 void TLCD99::SetDotSpacing(int value) {
-  if (Store(FDotSpacing, value)) update();
+  if (Store(FDotSpacing, value)) Changed();
 }
 void TLCD99::SetDoubleBuffer(bool value) {
-  if (Store(FDoubleBuffer, value)) update();
+  if (Store(FDoubleBuffer, value)) Changed();
 }
 
 TLCD99::TPattern TLCD99::Pattern(QChar c) {
@@ -253,24 +261,51 @@ void TLCD99::Draw(QPainter& painter) const {
       painter.fillRect(point, digits.Points[j] == QLatin1Char('.') ? FOnColor : FOffColor);
     }
   }
+  // Opaque colours set whole pixels: a character's segments drawn once on
+  // a layer of their own and laid over each position that shows it are the
+  // pixels drawing them there gives.
+  const bool layered = FOnColor.alpha() == 255 && FOffColor.alpha() == 255;
+  if (layered && GlyphSize != size()) {
+    Glyphs.clear();
+    GlyphSize = size();
+  }
+  const int first = Cell(0).X;
   for (int j = 0; j < FDigitNum; ++j) {
-    const TPattern pattern = Pattern(digits.Chars[j]);
-    for (int i = 0; i < SegmentCount; ++i) {
-      const QColor color = pattern[static_cast<size_t>(i)] ? FOnColor : FOffColor;
-      painter.setPen(QPen(color));
-      painter.setBrush(color);
-      const auto segment = static_cast<TSegment>(i);
-      if (segment == Colon) {
-        for (const QRect& dot : ColonRects(j)) {
-          painter.drawEllipse(dot);
-        }
-      } else {
-        const QPolygon outline = SegmentPolygon(j, segment);
-        painter.drawPolygon(outline);
-        // The rasteriser leaves out some line ends; the corners belong to
-        // the segment all the same, on the right as on the left.
-        painter.drawPoints(outline);
+    const QChar c = digits.Chars[j];
+    if (!layered) {
+      DrawDigit(painter, j, c);
+      continue;
+    }
+    auto glyph = Glyphs.find(c.unicode());
+    if (glyph == Glyphs.end()) {
+      QImage layer(size(), QImage::Format_ARGB32_Premultiplied);
+      layer.fill(Qt::transparent);
+      QPainter layerPainter(&layer);
+      DrawDigit(layerPainter, 0, c);
+      layerPainter.end();
+      glyph = Glyphs.emplace(c.unicode(), std::move(layer)).first;
+    }
+    painter.drawImage(Cell(j).X - first, 0, glyph->second);
+  }
+}
+
+void TLCD99::DrawDigit(QPainter& painter, int digit, QChar c) const {
+  const TPattern pattern = Pattern(c);
+  for (int i = 0; i < SegmentCount; ++i) {
+    const QColor color = pattern[static_cast<size_t>(i)] ? FOnColor : FOffColor;
+    painter.setPen(QPen(color));
+    painter.setBrush(color);
+    const auto segment = static_cast<TSegment>(i);
+    if (segment == Colon) {
+      for (const QRect& dot : ColonRects(digit)) {
+        painter.drawEllipse(dot);
       }
+    } else {
+      const QPolygon outline = SegmentPolygon(digit, segment);
+      painter.drawPolygon(outline);
+      // The rasteriser leaves out some line ends; the corners belong to
+      // the segment all the same, on the right as on the left.
+      painter.drawPoints(outline);
     }
   }
 }
@@ -294,11 +329,15 @@ void TLCD99::paintEvent(QPaintEvent*) {
   }
   Painting = true;
   QPainter painter(this);
-  const QImage image = FDoubleBuffer ? RenderImage() : QImage();
-  if (image.isNull()) {
+  // The buffer is kept until the value, a property or the size changes: a
+  // readout repainted with its old value is only copied.
+  if (FDoubleBuffer && Buffer.size() != size()) {
+    Buffer = RenderImage();
+  }
+  if (!FDoubleBuffer || Buffer.isNull()) {
     Draw(painter);  // unbuffered, or no memory for the buffer
   } else {
-    painter.drawImage(0, 0, image);
+    painter.drawImage(0, 0, Buffer);
   }
   Painting = false;
 }

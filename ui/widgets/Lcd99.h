@@ -9,6 +9,7 @@
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <map>
 
 class QPainter;
 
@@ -96,6 +97,8 @@ class TLCD99 : public QWidget {
   struct TCell;
   TCell Cell(int digit) const;
   void Draw(QPainter& painter) const;
+  void DrawDigit(QPainter& painter, int digit, QChar c) const;
+  void Changed();  // a property changed: buffer and characters are stale
 
   QString FValue;
   int FDigitNum = 4;
@@ -109,6 +112,11 @@ class TLCD99 : public QWidget {
   int FDotSpacing = 2;
   bool FDoubleBuffer = true;
   bool Painting = false;
+  QImage Buffer;
+  // Each character's segments at the first position, for the size they
+  // were drawn for.
+  mutable std::map<char16_t, QImage> Glyphs;
+  mutable QSize GlyphSize;
 };
 
 }  // namespace velt

@@ -5,8 +5,10 @@
 
 #include <QApplication>
 #include <QStringList>
+#include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <ui/widgets/Lcd99.h>
@@ -253,6 +255,41 @@ TEST(Lcd99Test, SettersTakeEffectAndOddSizesStayDrawable) {
     for (int x = 0; x < 8; ++x) {
       EXPECT_EQ(tiny.pixelColor(x, y), QColor(10, 20, 30));
     }
+  }
+}
+
+}  // namespace
+}  // namespace velt
+
+namespace velt {
+namespace {
+
+// The buffer kept between paints: whatever changed after a paint shows on
+// the next one.
+TEST(Lcd99Test, APaintAfterAnyChangeShowsTheChange) {
+  const std::vector<std::pair<const char*, std::function<void(TLCD99&)>>> changes = {
+      {"value", [](TLCD99& l) { l.SetValue("8.8"); }},
+      {"on colour", [](TLCD99& l) { l.SetOnColor(QColor(0, 0, 255)); }},
+      {"off colour", [](TLCD99& l) { l.SetOffColor(QColor(60, 60, 60)); }},
+      {"background", [](TLCD99& l) { l.SetColor(QColor(10, 20, 30)); }},
+      {"digits", [](TLCD99& l) { l.SetDigitNum(3); }},
+      {"segment size", [](TLCD99& l) { l.SetSegmentSize(3); }},
+      {"size", [](TLCD99& l) { l.resize(l.width() - 9, l.height()); }},
+  };
+  for (const auto& [name, change] : changes) {
+    TLCD99 lcd;
+    SetUpOnline(lcd);
+    lcd.SetValue("12");
+    lcd.grab();
+    change(lcd);
+    // A readout that never showed the old state draws the new one afresh.
+    TLCD99 fresh;
+    SetUpOnline(fresh);
+    fresh.SetValue("12");
+    change(fresh);
+    const QImage expected = fresh.RenderImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(lcd.grab().toImage().convertToFormat(QImage::Format_RGB32), expected) << name;
+    EXPECT_EQ(lcd.RenderImage().convertToFormat(QImage::Format_RGB32), expected) << name;
   }
 }
 
