@@ -96,6 +96,7 @@ class TPicture {
     font.setPixelSize(std::max(1, QFontInfo(font).pixelSize()) * v);
     font.setStyleStrategy(QFont::NoAntialias);
     Painter.setFont(font);
+    FontKey = font.key();
     // The painter has the target to itself now; strokes of one colour are
     // written straight into it, a fill through the painter per dash and
     // column costing far more than the few pixels it sets.
@@ -114,7 +115,20 @@ class TPicture {
     return std::clamp(RndTo<int>(E * row), -Height, 2 * Height);
   }
   int FontHeight() const { return Painter.fontMetrics().height(); }
-  int TextWidth(const QString& text) const { return Painter.fontMetrics().horizontalAdvance(text); }
+  // Kept per font and text: measuring shapes the text anew each time.
+  int TextWidth(const QString& text) const {
+    thread_local std::map<std::pair<QString, QString>, int> kept;
+    auto key = std::pair(FontKey, text);
+    if (const auto it = kept.find(key); it != kept.end()) {
+      return it->second;
+    }
+    if (kept.size() > 256) {
+      kept.clear();
+    }
+    const int width = Painter.fontMetrics().horizontalAdvance(text);
+    kept.emplace(std::move(key), width);
+    return width;
+  }
   int PixelHeight() const { return Height; }
 
   // A pixel-exact stroke of the given width across [x1, x2] × [y1, y2].
@@ -211,6 +225,7 @@ class TPicture {
 
  private:
   QPainter Painter;
+  QString FontKey;
   double E;
   int S;
   const TColourScheme& Scheme;
@@ -234,7 +249,7 @@ class TPicture {
   const std::vector<QRect>& TextRuns(const QString& text, const QFontMetrics& metrics) {
     thread_local std::map<std::pair<QString, QString>, std::vector<QRect>> kept;
     const QFont& font = Painter.font();
-    const auto key = std::pair(font.key(), text);
+    const auto key = std::pair(FontKey, text);
     if (const auto it = kept.find(key); it != kept.end()) {
       return it->second;
     }
