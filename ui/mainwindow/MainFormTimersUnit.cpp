@@ -62,8 +62,11 @@ void TVELTMainForm::OnlineTick() {
       OnlineBusy = false;
       return;
     }
+    // The interval runs from the frame's last block: the instrument still
+    // gets the whole interval before the next request, and the drawing
+    // below takes its time out of the interval instead of adding to it.
+    OnlineReceiveTimer.start();
     if (!frame) {
-      OnlineReceiveTimer.start();
       OnlineBusy = false;
       return;
     }
@@ -72,6 +75,8 @@ void TVELTMainForm::OnlineTick() {
     if (ShowOnlineFrame) {
       ShowOnlineFrame(tab);
     }
+    OnlineBusy = false;
+    return;
   }
   OnlineReceiveTimer.start();
   OnlineBusy = false;

@@ -154,6 +154,8 @@ TVELTMainForm::TVELTMainForm(TLocalStrings& strings, TInstrumentConnection& conn
   connect(&CurrentTimer, &QTimer::timeout, this, &TVELTMainForm::ClockTick);
   OnlineReceiveTimer.setObjectName("OnlineReceiveTimer");
   OnlineReceiveTimer.setInterval(1000);
+  // The frame rhythm is the instrument's: no coarse rounding of short intervals.
+  OnlineReceiveTimer.setTimerType(Qt::PreciseTimer);
   connect(&OnlineReceiveTimer, &QTimer::timeout, this, &TVELTMainForm::OnlineTick);
   ButtonPressTimer.setObjectName("ButtonPressTimer");
   ButtonPressTimer.setInterval(1000);

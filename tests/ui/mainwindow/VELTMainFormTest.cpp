@@ -457,10 +457,16 @@ TEST(MainFormTest, OnlineTicksAskForFramesOnlyWhenTheyCanBeShown) {
   form.Configs.Build(100, 4, 1, 3, 1);
   form.Configs.Configurations[1]->REFRESH_RATE = 25;
   form.Configs.DrawingRecord->Refer(form.Configs.Configurations[1].get());
-  int shown = 0;
-  form.ShowOnlineFrame = [&shown](int) { ++shown; };
   const QTimer* timer = form.findChild<QTimer*>("OnlineReceiveTimer");
   ASSERT_NE(timer, nullptr);
+  EXPECT_EQ(timer->timerType(), Qt::PreciseTimer);
+  // The interval runs while the frame is drawn, not after it.
+  int shown = 0;
+  bool runningWhileShown = false;
+  form.ShowOnlineFrame = [&](int) {
+    ++shown;
+    runningWhileShown = timer->isActive();
+  };
 
   const auto requests = [&f] {
     std::size_t n = 0;
@@ -496,6 +502,7 @@ TEST(MainFormTest, OnlineTicksAskForFramesOnlyWhenTheyCanBeShown) {
   form.OnlineTick();
   EXPECT_EQ(requests(), before + 1);
   EXPECT_EQ(shown, 1);
+  EXPECT_TRUE(runningWhileShown);
   TDataCell& drawing = *form.Configs.DrawingRecord;
   expected.FirstMaximums = drawing.FirstMaximums;
   expected.FirstMinimums = drawing.FirstMinimums;
