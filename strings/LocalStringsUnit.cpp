@@ -1,6 +1,9 @@
 #include <strings/LocalStringsUnit.h>
 
+#include <sys/stat.h>
+
 #include <charconv>
+#include <ctime>
 #include <system_error>
 
 #include <ports/Errors.h>
@@ -120,6 +123,7 @@ bool TLocalStrings::LoadOne(TStringFile file, const std::filesystem::path& folde
     return false;
   }
   LookupPaths[static_cast<int>(file)] = path;
+  Known[static_cast<int>(file)] = TKnownEntries{};
   return CheckVersionEntry(file, 1, 0) && CheckVersionEntry(file, 2, 1);
 }
 
@@ -136,9 +140,50 @@ bool TLocalStrings::CheckVersionEntry(TStringFile file, std::uint16_t entry, int
   return true;
 }
 
+bool TLocalStrings::TFileStamp::operator==(const TFileStamp& other) const = default;
+
 std::string TLocalStrings::Lookup(TStringFile file, std::uint16_t n) const {
   const std::filesystem::path& path = LookupPath(file);
-  if (path.empty() || !FileExists(path)) {
+  if (path.empty()) {
+    return {};
+  }
+  // A file that is still the one read before, untouched since (same file,
+  // size, modification and change times: any write, replacement or change
+  // of its permissions moves one of them), answers from what was read.
+  TKnownEntries& known = Known[static_cast<int>(file)];
+  struct stat status {};
+  if (::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
+    const TFileStamp stamp{status.st_dev,
+                           status.st_ino,
+                           status.st_size,
+                           status.st_mtim.tv_sec,
+                           status.st_mtim.tv_nsec,
+                           status.st_ctim.tv_sec,
+                           status.st_ctim.tv_nsec};
+    if (!(known.Stamp == stamp)) {
+      known.Entries.clear();
+      known.Stamp = stamp;
+    }
+    if (const auto it = known.Entries.find(n); it != known.Entries.end()) {
+      return it->second;
+    }
+    std::string text = ReadEntry(path, n);
+    // File times advance in coarse steps: a write just after one within the
+    // same step could leave the stamp as it is. Only a file last changed a
+    // good while before this reading is remembered.
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    if (now.tv_sec - status.st_ctim.tv_sec >= 2) {
+      known.Entries.emplace(n, text);
+    }
+    return text;
+  }
+  known = TKnownEntries{};
+  return ReadEntry(path, n);
+}
+
+std::string TLocalStrings::ReadEntry(const std::filesystem::path& path, std::uint16_t n) const {
+  if (!FileExists(path)) {
     return {};
   }
   TInputFile in;

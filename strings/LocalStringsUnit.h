@@ -1,9 +1,13 @@
-// The three string files and the lookup of an entry by number. Entries are
-// read from the file afresh on every lookup; nothing is cached.
+// The three string files and the lookup of an entry by number. A lookup
+// gives what the file holds at that moment: the file is read afresh
+// whenever it is not exactly the one read before, and the entries of an
+// untouched file are answered from memory (the live picture asks for its
+// texts many times a second).
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include <ports/UserFeedback.h>
@@ -39,9 +43,27 @@ class TLocalStrings {
   bool LoadOne(TStringFile file, const std::filesystem::path& folder);
   bool CheckVersionEntry(TStringFile file, std::uint16_t entry, int expected);
   void Complain(const char* text) const;
+  std::string ReadEntry(const std::filesystem::path& path, std::uint16_t n) const;
+
+  // Which file was read: device, inode, size, modification and change times.
+  struct TFileStamp {
+    std::uint64_t Device = 0;
+    std::uint64_t Inode = 0;
+    std::int64_t Size = -1;
+    std::int64_t Modified = 0;
+    std::int64_t ModifiedNs = 0;
+    std::int64_t Changed = 0;
+    std::int64_t ChangedNs = 0;
+    bool operator==(const TFileStamp& other) const;
+  };
+  struct TKnownEntries {
+    TFileStamp Stamp;
+    std::map<std::uint16_t, std::string> Entries;
+  };
 
   IUserFeedback& Feedback;
   std::filesystem::path LookupPaths[kFileCount];
+  mutable TKnownEntries Known[kFileCount];
 };
 
 // The program-wide string files, used by code that shows text without being

@@ -15,6 +15,7 @@
 #include <future>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <ports/Errors.h>
@@ -649,6 +650,51 @@ TEST_F(TLocalStringsTest, ProgramWideLookupsBeforeLoadingAreEmpty) {
   EXPECT_EQ(velt::CaptionString(4), "");
   EXPECT_EQ(velt::ErrorString(4), "");
   EXPECT_EQ(velt::ValueString(4), "");
+}
+
+}  // namespace
+
+namespace {
+
+// Files untouched for a while are answered from memory; every way of
+// changing one afterwards shows at the next lookup, even when size and
+// modification time are put back as they were.
+TEST_F(TLocalStringsTest, AnUntouchedFileIsRememberedAndAnyChangeReadAfresh) {
+  WriteAllGood();
+  ASSERT_TRUE(Load());
+  std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+  for (const TFileFacts& facts : kFiles) {
+    ASSERT_EQ(Strings.Lookup(facts.File, 10), EntryText(facts, 10)) << facts.Name;
+  }
+  const auto sameSizeAndTime = [this](const TFileFacts& facts, bool replace) {
+    struct stat before {};
+    ::stat(PathOf(facts).c_str(), &before);
+    std::vector<std::string> lines = GoodLines(facts, facts.Lines);
+    std::string& line = lines[10];
+    line.back() = 'X';  // same length
+    const fs::path target = replace ? fs::path(PathOf(facts).string() + ".new") : PathOf(facts);
+    WriteLines(facts, lines);
+    if (replace) {
+      fs::rename(PathOf(facts), target);
+      WriteGood(facts);  // a new file in between, then the changed one moved over it
+      fs::rename(target, PathOf(facts));
+    }
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ::utimensat(AT_FDCWD, PathOf(facts).c_str(), times, 0);
+    struct stat after {};
+    ::stat(PathOf(facts).c_str(), &after);
+    EXPECT_EQ(after.st_size, before.st_size);
+    return line.substr(line.find(':') + 1);
+  };
+  const std::string rewritten = sameSizeAndTime(kFiles[0], false);
+  const std::string replaced = sameSizeAndTime(kFiles[1], true);
+  ASSERT_TRUE(fs::remove(PathOf(kFiles[2])));
+
+  EXPECT_EQ(Strings.Lookup(kFiles[0].File, 10), rewritten);
+  EXPECT_EQ(Strings.Lookup(kFiles[1].File, 10), replaced);
+  EXPECT_EQ(Strings.Lookup(kFiles[2].File, 10), "");
+  ASSERT_TRUE(fs::create_directory(PathOf(kFiles[2])));
+  EXPECT_THROW(Strings.Lookup(kFiles[2].File, 10), velt::EInOutError);
 }
 
 }  // namespace
