@@ -12,10 +12,17 @@
 // that refresh rate. Target: a mean frame period of at most the timer's
 // interval plus the prescribed 10 ms pause plus 1 ms. Also shown: frames
 // per second and the process's CPU share.
+// OnlineButtonLatency: at refresh rate 200 with the real pauses, the gain
+// buttons pressed (a mouse press posted as the window system would deliver
+// it, then its release) 37 ms after the last press's work is done, up and
+// down in turn: the longest and the mean time from the press to the
+// button's handler. Target: the longest within the mean frame period that
+// OnlineFramePeriod/200 measured.
 // VELT_BENCH_PROFILE sets the simulated instrument (default 1:3.17). Exit
 // status 1 when a target is missed.
 #include <unistd.h>
 #include <cstdlib>
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <iostream>
@@ -25,6 +32,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QMouseEvent>
+#include <QToolButton>
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
@@ -142,6 +151,7 @@ struct TProgram {
 
 TProgram* gProgram = nullptr;
 bool gMissed = false;
+double gPeriod200 = 0;  // the mean frame period at rate 200, once measured
 
 void OnlineFrameCpu(benchmark::State& state) {
   TProgram& p = *gProgram;
@@ -222,6 +232,9 @@ void OnlineFramePeriod(benchmark::State& state) {
     const long frames = p.Frames - before;
     const double period = frames > 0 ? elapsed * 1000.0 / static_cast<double>(frames) : 1e9;
     const double allowed = interval + kFramePause + 1.0;
+    if (rate == 200) {
+      gPeriod200 = period;
+    }
     state.counters["interval_ms"] = interval;
     state.counters["period_ms"] = period;
     state.counters["allowed_ms"] = allowed;
@@ -233,9 +246,86 @@ void OnlineFramePeriod(benchmark::State& state) {
   }
 }
 
+void OnlineButtonLatency(benchmark::State& state) {
+  TProgram& p = *gProgram;
+  const char* text = std::getenv("VELT_BENCH_SECONDS");
+  const long seconds = text != nullptr && std::atol(text) > 0 ? std::atol(text) : 5;
+  for (auto _ : state) {
+    p.ShowOnline(200);
+    QToolButton* buttons[2] = {p.Form->findChild<QToolButton*>("OnLineGainUpToolButton"),
+                               p.Form->findChild<QToolButton*>("OnLineGainDownToolButton")};
+    if (buttons[0] == nullptr || buttons[1] == nullptr || !buttons[0]->isEnabled()) {
+      state.SkipWithError("no enabled gain buttons on the online tab");
+      gMissed = true;
+      return;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    qint64 postedAt = -1;
+    double longest = 0;
+    double sum = 0;
+    long presses = 0;
+    int next = 0;
+    bool running = true;
+    const auto post = [](QToolButton* button, QEvent::Type type, Qt::MouseButtons held) {
+      const QPointF centre(button->width() / 2.0, button->height() / 2.0);
+      QCoreApplication::postEvent(button, new QMouseEvent(type, centre, button->mapToGlobal(centre),
+                                                          Qt::LeftButton, held, Qt::NoModifier));
+    };
+    // The next press 37 ms after the last one is let go and its work done
+    // (a firmware that takes the whole configuration pauses a second).
+    const auto pressSoon = [&] {
+      QTimer::singleShot(37, Qt::PreciseTimer, [&] {
+        if (!running) {
+          return;
+        }
+        QToolButton* button = buttons[next];
+        next = 1 - next;
+        postedAt = clock.nsecsElapsed();
+        post(button, QEvent::MouseButtonPress, Qt::LeftButton);
+      });
+    };
+    QList<QMetaObject::Connection> handlers;
+    for (QToolButton* button : buttons) {
+      handlers << QObject::connect(button, &QToolButton::pressed, button, [&, button] {
+        if (postedAt < 0) {
+          return;
+        }
+        const double ms = static_cast<double>(clock.nsecsElapsed() - postedAt) / 1e6;
+        longest = std::max(longest, ms);
+        sum += ms;
+        ++presses;
+        postedAt = -1;
+        post(button, QEvent::MouseButtonRelease, Qt::NoButton);
+      });
+      handlers << QObject::connect(button, &QToolButton::released, button, pressSoon);
+    }
+    p.Pauses.Real = true;
+    pressSoon();
+    QEventLoop loop;
+    QTimer::singleShot(static_cast<int>(seconds * 1000), &loop, [&] {
+      running = false;
+      loop.quit();
+    });
+    loop.exec();
+    p.Pauses.Real = false;
+    for (const auto& h : handlers) {
+      QObject::disconnect(h);
+    }
+    state.counters["presses"] = static_cast<double>(presses);
+    state.counters["latency_max_ms"] = longest;
+    state.counters["latency_mean_ms"] = presses > 0 ? sum / static_cast<double>(presses) : 0;
+    state.counters["period_ms"] = gPeriod200;
+    if (presses == 0 || (gPeriod200 > 0 && longest > gPeriod200)) {
+      gMissed = true;
+    }
+  }
+}
+
 BENCHMARK(OnlineFrameCpu)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 BENCHMARK(OnlineFramePart)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
 BENCHMARK(OnlineFramePeriod)->Arg(200)->Arg(50)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(OnlineButtonLatency)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
