@@ -6,6 +6,7 @@
 
 #include <config/Rounding.h>
 #include <signal/ProcessStrobesUnit.h>
+#include <ui/mainwindow/FrameWakeUnit.h>
 #include <ui/mainwindow/PageControlUnit.h>
 #include <ui/mainwindow/VELTMainFormUnit.h>
 #include <ui/online/OnlineTabUnit.h>
@@ -66,6 +67,7 @@ void TVELTMainForm::OnlineTick() {
     // gets the whole interval before the next request, and the drawing
     // below takes its time out of the interval instead of adding to it.
     OnlineReceiveTimer.start();
+    FrameWake->Arm(std::chrono::milliseconds(OnlineReceiveTimer.interval()));
     if (!frame) {
       OnlineBusy = false;
       return;
@@ -80,6 +82,14 @@ void TVELTMainForm::OnlineTick() {
   }
   OnlineReceiveTimer.start();
   OnlineBusy = false;
+}
+
+void TVELTMainForm::OnlineWake() {
+  // Started anew since (a freeze let go, another tab) or stopped: the
+  // timer's own timeout is the one to wait for.
+  if (OnlineReceiveTimer.isActive() && OnlineReceiveTimer.remainingTime() == 0) {
+    OnlineTick();
+  }
 }
 
 }  // namespace velt

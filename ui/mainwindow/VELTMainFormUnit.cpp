@@ -1,5 +1,7 @@
 #include <ui/mainwindow/VELTMainFormUnit.h>
 
+#include <ui/mainwindow/FrameWakeUnit.h>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
@@ -157,6 +159,7 @@ TVELTMainForm::TVELTMainForm(TLocalStrings& strings, TInstrumentConnection& conn
   // The frame rhythm is the instrument's: no coarse rounding of short intervals.
   OnlineReceiveTimer.setTimerType(Qt::PreciseTimer);
   connect(&OnlineReceiveTimer, &QTimer::timeout, this, &TVELTMainForm::OnlineTick);
+  FrameWake = new TFrameWake([this] { OnlineWake(); }, this);
   ButtonPressTimer.setObjectName("ButtonPressTimer");
   ButtonPressTimer.setInterval(1000);
   connect(&ButtonPressTimer, &QTimer::timeout, this, &TVELTMainForm::AdjustRepeatTick);

@@ -26,6 +26,7 @@
 namespace velt {
 
 class TDataTab;
+class TFrameWake;
 class TSetupTab;
 class TOnlineTab;
 class TEditStrParForm;
@@ -86,6 +87,9 @@ class TVELTMainForm : public QMainWindow {
   // One tick of each timer.
   void ClockTick();
   void OnlineTick();
+  // The precise wake of the frame cycle: a tick when the frame timer is
+  // running and due, nothing otherwise.
+  void OnlineWake();
   // The press-and-hold buttons (gain, range, cursor) by their scheme: the
   // press applies one step and starts the repeat timer, whose ticks step
   // faster the longer the button is held; the release ends it.
@@ -170,6 +174,8 @@ class TVELTMainForm : public QMainWindow {
   QLabel* StatusPanel1;
   QTimer CurrentTimer;
   QTimer OnlineReceiveTimer;
+  // Ends the frame timer's interval on time (see FrameWakeUnit).
+  TFrameWake* FrameWake = nullptr;
   QTimer ButtonPressTimer;
   TDeviceMonitor* Monitor;
   QAction* UnplugDeviceAction;

@@ -6,6 +6,7 @@
 
 #include <sys/stat.h>
 #include <QDate>
+#include <QElapsedTimer>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -15,11 +16,13 @@
 #include <QToolButton>
 #include <fstream>
 #include <functional>
+#include <thread>
 
 #include <reports/ReportForm.h>
 #include <signal/ProcessStrobesUnit.h>
 #include <ui/widgets/Cp1251.h>
 #include <ui/mainwindow/DeviceMonitorUnit.h>
+#include <ui/mainwindow/FrameWakeUnit.h>
 #include <ui/setup/EditStringParameterUnit.h>
 #include <ui/widgets/htmlhint.h>
 #include <ui/mainwindow/PageControlUnit.h>
@@ -513,6 +516,14 @@ TEST(MainFormTest, OnlineTicksAskForFramesOnlyWhenTheyCanBeShown) {
   EXPECT_EQ(setup.AMPLITUDE_MARKER_POSITION, expected.Configuration()->AMPLITUDE_MARKER_POSITION);
   EXPECT_EQ(setup.CURSOR_POSITION, expected.Configuration()->CURSOR_POSITION);
   EXPECT_EQ(timer->interval(), 40);
+  // The precise wake asks for a frame only when the timer is due: not
+  // while its interval runs, not once it was stopped.
+  before = requests();
+  form.OnlineWake();
+  EXPECT_EQ(requests(), before);
+  form.findChild<QTimer*>("OnlineReceiveTimer")->stop();
+  form.OnlineWake();
+  EXPECT_EQ(requests(), before);
   form.Configs.Configurations[1]->REFRESH_RATE = 3;
   form.OnlineTick();
   EXPECT_EQ(timer->interval(), 333);
@@ -527,6 +538,35 @@ TEST(MainFormTest, OnlineTicksAskForFramesOnlyWhenTheyCanBeShown) {
   EXPECT_FALSE(f.Connection->State.Connected);
   EXPECT_EQ(f.Feedback.Messages.size(), 1u);  // the result check, once
   EXPECT_FALSE(form.OnlineBusy);
+}
+
+// The kernel timer behind the frame cycle's wake: once per arming, from the
+// event loop, and not at all once disarmed.
+TEST(MainFormTest, TheFrameWakeFiresOncePerArmingUnlessDisarmed) {
+  int wakes = 0;
+  QObject owner;
+  TFrameWake wake([&wakes] { ++wakes; }, &owner);
+  ASSERT_TRUE(wake.Available());
+  const auto runFor = [](int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+  };
+  wake.Arm(std::chrono::milliseconds(1));
+  EXPECT_EQ(wakes, 0);  // never from within the arming
+  runFor(100);
+  EXPECT_EQ(wakes, 1);
+  wake.Arm(std::chrono::milliseconds(1));
+  wake.Arm(std::chrono::milliseconds(2));  // replaces the first
+  runFor(100);
+  EXPECT_EQ(wakes, 2);
+  wake.Arm(std::chrono::milliseconds(1));
+  std::this_thread::sleep_for(std::chrono::milliseconds(5));  // expired, not yet seen
+  wake.Disarm();
+  runFor(100);
+  EXPECT_EQ(wakes, 2);
 }
 
 TEST(MainFormTest, WithoutTheLinkLibraryTheProgramRunsWithoutAnInstrument) {
