@@ -69,7 +69,10 @@ QToolButton* CueButton(QWidget* parent, const char* name) {
 
 TOnlineTab::TOnlineTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(form) {
   auto* layout = new QVBoxLayout(&page);
-  layout->setContentsMargins(2, 2, 2, 2);
+  // No side margins: the picture and the settings panel take the page's
+  // whole width side by side; overlapping, each frame would repaint the
+  // five lists under the picture's edge as well.
+  layout->setContentsMargins(0, 2, 0, 2);
   layout->setSpacing(2);
   CaptionLabel = MakeHeaderLabel(page);
   CaptionLabel->setObjectName("OnlineCaptionLabel");
