@@ -1,5 +1,6 @@
 #include <ui/mainwindow/VeltApplicationUnit.h>
 
+#include <QLibraryInfo>
 #include <QStringDecoder>
 #include <cstdio>
 #include <exception>
@@ -20,8 +21,27 @@ bool IsUtf8(const std::string& text) {
 }  // namespace
 
 TVeltApplication::TVeltApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  // No display name: Qt would append it to every window title, and the
+  // main window's title is exactly the text the string files give it.
   setApplicationName(kApplicationTitle);
-  setApplicationDisplayName(kApplicationTitle);
+  LoadQtTranslation(QLocale());
+}
+
+bool TVeltApplication::LoadQtTranslation(const QLocale& locale) {
+  if (QtTexts != nullptr) {
+    removeTranslator(QtTexts);
+    delete QtTexts;
+    QtTexts = nullptr;
+  }
+  auto* texts = new QTranslator(this);
+  if (!texts->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                   QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete texts;
+    return false;
+  }
+  installTranslator(texts);
+  QtTexts = texts;
+  return true;
 }
 
 std::string TVeltApplication::ErrorText(const char* what) {

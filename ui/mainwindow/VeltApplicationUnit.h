@@ -5,6 +5,8 @@
 #pragma once
 
 #include <QApplication>
+#include <QLocale>
+#include <QTranslator>
 #include <string>
 
 #include <ports/UserFeedback.h>
@@ -26,11 +28,17 @@ class TVeltApplication : public QApplication {
 
   int ErrorsReported() const { return Reported; }
 
+  // Qt's own texts (standard buttons, file dialogs, the print dialog) in
+  // the language of `locale`, from Qt's translations; true when found.
+  // A locale Qt has no translation for leaves them English.
+  bool LoadQtTranslation(const QLocale& locale);
+
  private:
   void Report(const std::string& text);
 
   IUserFeedback* Feedback = nullptr;
   int Reported = 0;
+  QTranslator* QtTexts = nullptr;
 };
 
 }  // namespace velt

@@ -63,3 +63,34 @@ TEST(VeltApplicationTest, ErrorTextsBecomeModelStrings) {
 
 }  // namespace
 }  // namespace velt
+
+namespace velt {
+namespace {
+
+// Qt's own buttons and dialogs speak the user's language where Qt has a
+// translation; a locale without one leaves them English.
+TEST(VeltApplicationTest, QtsOwnTextsFollowTheUsersLanguage) {
+  TVeltApplication& application = *TApplicationEnvironment::Application;
+  struct TCase {
+    const char* Locale;
+    bool Found;
+    const char* Cancel;
+    const char* LookIn;
+  };
+  const TCase cases[] = {
+      {"ru_RU", true, "Отмена", "Перейти к:"},
+      {"de_DE", true, "Abbrechen", "Suchen in:"},
+      {"eo", false, "Cancel", "Look in:"},
+  };
+  for (const TCase& c : cases) {
+    EXPECT_EQ(application.LoadQtTranslation(QLocale(QString::fromLatin1(c.Locale))), c.Found)
+        << c.Locale;
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString::fromUtf8(c.Cancel))
+        << c.Locale;
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), QString::fromUtf8(c.LookIn))
+        << c.Locale;
+  }
+}
+
+}  // namespace
+}  // namespace velt
