@@ -1,6 +1,7 @@
 #include <ui/mainwindow/VELTMainFormUnit.h>
 
 #include <ui/mainwindow/FrameWakeUnit.h>
+#include <ui/widgets/ElidedLabelUnit.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -101,11 +102,13 @@ TVELTMainForm::TVELTMainForm(TLocalStrings& strings, TInstrumentConnection& conn
   StatusPanel0 = new QLabel(QString::fromUtf8("УСТРОЙСТВО:НЕТ УСТРОЙСТВА"), this);
   StatusPanel0->setObjectName("StatusPanel0");
   StatusPanel0->setFixedWidth(330);
-  StatusPanel1 = new QLabel(QString::fromUtf8("ДАННЫЕ:ТЕСТОВЫЕ"), this);
+  // The data source takes the rest of the bar; a long file name is cut in
+  // the middle and shown whole in the panel's hint.
+  StatusPanel1 = new TElidedLabel(QString::fromUtf8("ДАННЫЕ:ТЕСТОВЫЕ"), this);
   StatusPanel1->setObjectName("StatusPanel1");
-  StatusPanel1->setFixedWidth(180);
+  StatusPanel1->setMinimumWidth(180);
   statusBar()->addWidget(StatusPanel0);
-  statusBar()->addWidget(StatusPanel1);
+  statusBar()->addWidget(StatusPanel1, 1);
   statusBar()->setSizeGripEnabled(false);
 
   CreateActions();
@@ -519,6 +522,8 @@ void TVELTMainForm::RefreshStatusPanel1() {
       break;
   }
   StatusPanel1->setText(FromCp1251(Strings.Caption(48) + " " + source));
+  const bool file = source == Configs.FileName || source == Flaws.FileName;
+  StatusPanel1->setToolTip(file && source != none ? FromCp1251(source) : QString());
 }
 
 void TVELTMainForm::RefreshStatusBar() {

@@ -23,6 +23,7 @@
 #include <ui/widgets/Cp1251.h>
 #include <ui/mainwindow/DeviceMonitorUnit.h>
 #include <ui/mainwindow/FrameWakeUnit.h>
+#include <ui/widgets/ElidedLabelUnit.h>
 #include <ui/setup/EditStringParameterUnit.h>
 #include <ui/widgets/htmlhint.h>
 #include <ui/mainwindow/PageControlUnit.h>
@@ -81,6 +82,35 @@ TEST(MainFormTest, FirstShowingConnectsAndShowsTheInstrument) {
   EXPECT_FALSE(f.Progress.FormExists() && f.Progress.Form().isVisible());
   EXPECT_FALSE(form.isMaximized());
   EXPECT_EQ(form.size(), QSize(996, 716));
+}
+
+// A long file name in the status bar: cut in the middle so that its folder's
+// start and the file name show, whole in the hint; a short one whole.
+TEST(MainFormTest, TheStatusBarShortensALongFileNameInTheMiddle) {
+  TMainFormFixture f("none");
+  TVELTMainForm& form = f.Start();
+  const auto* panel = form.findChild<TElidedLabel*>("StatusPanel1");
+  ASSERT_NE(panel, nullptr);
+  const std::string longPath =
+      "/home/inspector/protocols/2026/pipeline-section-17-weld-inspection/records/"
+      "weld_17_north_side_second_pass.dtf";
+  for (const std::string& path : {std::string("/tmp/a.dtf"), longPath}) {
+    form.Flaws.FileName = path;
+    form.PageControl().setCurrentIndex(kDataTab);
+    form.RefreshStatusPanel1();
+    const QString whole = QString::fromStdString(f.Utf8(f.Strings.Caption(48) + " " + path));
+    EXPECT_EQ(form.StatusPanel1Text(), whole);
+    EXPECT_EQ(panel->toolTip(), QString::fromStdString(path));
+    const QString shown = panel->ShownText();
+    EXPECT_LE(panel->fontMetrics().horizontalAdvance(shown), panel->contentsRect().width());
+    if (path == longPath) {
+      EXPECT_TRUE(shown.contains(QChar(0x2026))) << Text(shown);
+      EXPECT_TRUE(shown.startsWith(whole.left(12))) << Text(shown);
+      EXPECT_TRUE(shown.endsWith(QStringLiteral("pass.dtf"))) << Text(shown);
+    } else {
+      EXPECT_EQ(shown, whole);
+    }
+  }
 }
 
 TEST(MainFormTest, WithoutAnInstrumentTheInstrumentActionsAreOff) {
