@@ -2,6 +2,7 @@
 
 #include <ui/mainwindow/FrameWakeUnit.h>
 #include <ui/widgets/ElidedLabelUnit.h>
+#include <ui/widgets/PicturesUnit.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -125,6 +126,7 @@ TVELTMainForm::TVELTMainForm(TLocalStrings& strings, TInstrumentConnection& conn
   }
   OnlineTab = new TOnlineTab(*this, *MainPageControl->widget(kOnlineTab));
   ReportTab = new TReportTab(*this, *MainPageControl->widget(kReportTab));
+  ApplyButtonPictures(*this);
   ClearConfigurationViews = [this] {
     SetupTab->Clear();
     OnlineTab->Clear();

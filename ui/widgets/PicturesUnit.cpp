@@ -1,0 +1,11 @@
+#include <ui/widgets/PicturesUnit.h>
+
+#include <QWidget>
+
+namespace velt {
+
+void ApplyButtonPictures(QWidget& root) {
+  (void)root;
+}
+
+}  // namespace velt
