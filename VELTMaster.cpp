@@ -7,9 +7,14 @@
 //   --print-state   run until the first showing has connected, print the
 //                   device panel of the status bar, and exit; messages are
 //                   printed instead of shown. For machines without a display.
+//   FILE...         records (.dtf), configurations (.ctf), a report (.rct)
+//                   or a saved protocol (.qrp) to open, each in its tab.
+#include <QCommandLineParser>
 #include <QTimer>
+#include <QUrl>
+#include <filesystem>
+#include <vector>
 #include <cstdio>
-#include <cstring>
 
 #include <connection/ConduitBinding.h>
 #include <connection/HI_Using_USB_ConnectionsUnit.h>
@@ -26,17 +31,36 @@
 #include <ui/mainwindow/VeltApplicationUnit.h>
 
 int main(int argc, char** argv) {
-  bool printState = false;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--print-state") == 0) {
-      printState = true;
-    }
-  }
-
   // A save interrupted by Ctrl-C, a hang-up or SIGTERM leaves no temporary
   // file beside its target; a size limit fails the save instead.
   velt::RemoveTemporaryFilesOnSignals();
   velt::TVeltApplication application(argc, argv);
+
+  QCommandLineParser options;
+  options.setApplicationDescription(
+      QStringLiteral("Velt Studio 3: records, setups, live signal and protocols of the Velt "
+                     "flaw detector."));
+  options.addHelpOption();
+  const QCommandLineOption printStateOption(
+      QStringLiteral("print-state"),
+      QStringLiteral("Run until the first showing has connected, print the device panel of "
+                     "the status bar and exit; messages are printed instead of shown."));
+  options.addOption(printStateOption);
+  options.addPositionalArgument(
+      QStringLiteral("files"),
+      QStringLiteral("Files to open: records (.dtf), configurations (.ctf), a report (.rct), "
+                     "a saved protocol (.qrp)."),
+      QStringLiteral("[FILE...]"));
+  options.process(application);
+  const bool printState = options.isSet(printStateOption);
+  std::vector<std::filesystem::path> files;
+  for (const QString& file : options.positionalArguments()) {
+    // As the desktop hands them over: a local path, or a file:// address.
+    const QUrl url(file);
+    files.emplace_back(
+        (url.isLocalFile() ? url.toLocalFile() : file).toLocal8Bit().toStdString());
+  }
+
   velt::TQtUserFeedback feedback(printState);
   application.SetErrorFeedback(&feedback);
   velt::TLocalStrings strings(feedback);
@@ -61,6 +85,7 @@ int main(int argc, char** argv) {
     velt::TQuickRepViewerForm viewer(strings, feedback);
     jobs.SetViewer(&viewer);
     mainForm.Viewer = &viewer;
+    mainForm.FilesToOpen = files;
     velt::SetReportPrinting(&sheets);
     if (printState) {
       mainForm.OnFirstShowingDone = [&mainForm, &strings]() {

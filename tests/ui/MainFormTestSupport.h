@@ -84,8 +84,9 @@ class TMainFormFixture {
   }
 
   // Creates and shows the window and waits for its first showing.
-  TVELTMainForm& Start() {
+  TVELTMainForm& Start(const std::vector<std::filesystem::path>& files = {}) {
     Form = std::make_unique<TVELTMainForm>(Strings, *Connection, Feedback, Progress, Time, Folders);
+    Form->FilesToOpen = files;
     bool done = false;
     Form->OnFirstShowingDone = [&done] { done = true; };
     Form->show();

@@ -429,7 +429,6 @@ void TDataTab::Download() {
 }
 
 void TDataTab::Open() {
-  TFlawDataBlock& flaws = Form.Flaws;
   const TLocalStrings& s = Form.Strings;
   // The file is read into a collection aside: until it has been read the
   // records on screen stay as they are, shown, selected and usable, also
@@ -438,18 +437,23 @@ void TDataTab::Open() {
   const std::optional<std::filesystem::path> path =
       ChooseFileToOpen(Form.FileDialogs(), Form.Feedback, s,
                        {FromCp1251(s.Caption(56)), filter, QStringLiteral("dtf")});
-  if (!path) {
-    return;
+  if (path) {
+    OpenFile(*path);
   }
-  const TFileResult opened = OpenRecordFile(flaws, *path);
+}
+
+bool TDataTab::OpenFile(const std::filesystem::path& path) {
+  TFlawDataBlock& flaws = Form.Flaws;
+  const TLocalStrings& s = Form.Strings;
+  const TFileResult opened = OpenRecordFile(flaws, path);
   if (!opened.Ok) {
     // The reader's reason (which line, what is wrong) follows the program's words.
     Form.Feedback.ShowMessage(s.Error(9),
                               s.Error(24) + "\n" + TVeltApplication::ErrorText(opened.Error.c_str()),
                               TMessageIcon::Error);
-    return;
+    return false;
   }
-  flaws.FileName = path->string();
+  flaws.FileName = path.string();
   Form.RecordsAvailable = true;
   ClearSignalView(*Surface);
   CommentsMemo->clear();
@@ -475,6 +479,7 @@ void TDataTab::Open() {
   }
   RefreshNavigation();
   Form.RefreshStatusBar();
+  return true;
 }
 
 void TDataTab::Save() {

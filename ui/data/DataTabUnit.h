@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <array>
+#include <filesystem>
 #include <memory>
 
 #include <ui/widgets/GridAdaptersUnit.h>
@@ -36,6 +37,9 @@ class TDataTab : public QObject {
   // The tab's actions.
   void Download();
   void Open();
+  // The record file at `path` opened as the open action does after its
+  // dialog; false, with the tab's message, when it cannot be read.
+  bool OpenFile(const std::filesystem::path& path);
   void Save();
   void First();
   void Prev();

@@ -290,6 +290,7 @@ void TVELTMainForm::FirstShowing() {
   LoadDefaultReport();
   if (Loaded) {
     Monitor->Start();
+    OpenGivenFiles();
   } else {
     // Without its strings the program ends, once first showing has run.
     close();
@@ -504,28 +505,74 @@ void TVELTMainForm::RefreshStatusPanel0() {
   StatusPanel0->setToolTip(hint.join(QStringLiteral("<BR>")));
 }
 
+void TVELTMainForm::OpenGivenFiles() {
+  int firstTab = -1;
+  for (const std::filesystem::path& path : FilesToOpen) {
+    const QString extension =
+        QString::fromStdString(path.extension().string()).toLower();
+    int tab = -1;
+    if (extension == QLatin1String(".dtf")) {
+      tab = kDataTab;
+      DataTab->OpenFile(path);
+    } else if (extension == QLatin1String(".ctf")) {
+      tab = kSetupTab;
+      SetupTab->LoadFile(path);
+    } else if (extension == QLatin1String(".rct")) {
+      tab = kReportTab;
+      ReportTab->OpenReportFile(path);
+    } else if (extension == QLatin1String(".qrp") && Viewer != nullptr) {
+      Viewer->OpenFile(path);
+    } else {
+      Feedback.ShowMessage(
+          Strings.Error(9),
+          ToCp1251(QString::fromStdString(path.string()) +
+                   QString::fromUtf8(":\nфайлы этого типа программа не открывает "
+                                     "(открывает .dtf, .ctf, .rct и .qrp)")),
+          TMessageIcon::Error);
+    }
+    if (firstTab < 0 && tab >= 0) {
+      firstTab = tab;
+    }
+  }
+  FilesToOpen.clear();
+  if (firstTab >= 0) {
+    MainPageControl->setCurrentIndex(firstTab);
+  }
+}
+
 void TVELTMainForm::RefreshStatusPanel1() {
   if (!Loaded) {
     return;
   }
-  const std::string none = Strings.Caption(49);
-  std::string source;
+  // A file's name comes from the file system (UTF-8); the instrument's name
+  // and the captions come from the string files (Windows-1251).
+  QString source = FromCp1251(Strings.Caption(49));
+  bool file = false;
+  const auto take = [&source, &file](const std::string& name, bool fromFile) {
+    file = fromFile;
+    source = fromFile ? QString::fromStdString(name) : FromCp1251(name);
+  };
   switch (ActiveTab()) {
     case kSetupTab:
-      source = Configs.FileName.empty() ? none : Configs.FileName;
+      if (!Configs.FileName.empty()) {
+        take(Configs.FileName, Configs.Source == kSourceFile);
+      }
       break;
     case kOnlineTab:
-      source = !Configs.FileName.empty()              ? Configs.FileName
-               : !Connection.State.StateText.empty() ? Connection.State.StateText
-                                                      : none;
+      if (!Configs.FileName.empty()) {
+        take(Configs.FileName, Configs.Source == kSourceFile);
+      } else if (!Connection.State.StateText.empty()) {
+        take(Connection.State.StateText, false);
+      }
       break;
     default:  // the data and report tabs show the records' source
-      source = Flaws.FileName.empty() ? none : Flaws.FileName;
+      if (!Flaws.FileName.empty()) {
+        take(Flaws.FileName, Flaws.Source == kSourceFile);
+      }
       break;
   }
-  StatusPanel1->setText(FromCp1251(Strings.Caption(48) + " " + source));
-  const bool file = source == Configs.FileName || source == Flaws.FileName;
-  StatusPanel1->setToolTip(file && source != none ? FromCp1251(source) : QString());
+  StatusPanel1->setText(FromCp1251(Strings.Caption(48) + " ") + source);
+  StatusPanel1->setToolTip(file ? source : QString());
 }
 
 void TVELTMainForm::RefreshStatusBar() {

@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -52,6 +53,12 @@ class TVELTMainForm : public QMainWindow {
   // Runs once the first showing has done its work (also when it failed and
   // the window is closing).
   std::function<void()> OnFirstShowingDone;
+  // Files given on the command line (or by the desktop), opened at the end
+  // of the first showing, each in its tab by its extension: records
+  // (.dtf), configurations (.ctf), a report (.rct), a saved protocol
+  // (.qrp, in the preview window). The first one's tab is shown.
+  std::vector<std::filesystem::path> FilesToOpen;
+  void OpenGivenFiles();
 
   // ---- Shared state ------------------------------------------------------
   TUSBConfigsBlock Configs;

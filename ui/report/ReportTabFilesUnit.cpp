@@ -160,15 +160,22 @@ void TReportTab::OpenReport() {
   const QString filter = FromCp1251(s.Value(68)) + QStringLiteral("(*.rct)|*.rct");
   const std::optional<fs::path> path = ChooseFileToOpen(
       dialogs, Main.Feedback, s, {FromCp1251(s.Caption(88)), filter, QStringLiteral("rct")});
-  if (!path || !Main.ReportHeader) {
-    return;
+  if (path) {
+    OpenReportFile(*path);
+  }
+}
+
+bool TReportTab::OpenReportFile(const fs::path& path) {
+  const TLocalStrings& s = Main.Strings;
+  if (!Main.ReportHeader) {
+    return false;
   }
   // A file that is not a whole report leaves the panel as it is: it is
   // checked before anything is read, and read before anything is shown.
-  std::string damage = ReportFileDamage(*path);
+  std::string damage = ReportFileDamage(path);
   if (damage.empty()) {
     try {
-      Main.ReportHeader->LoadFromFile(*path);
+      Main.ReportHeader->LoadFromFile(path);
     } catch (const std::exception& error) {
       damage = error.what();
     }
@@ -177,9 +184,10 @@ void TReportTab::OpenReport() {
     Main.Feedback.ShowMessage(s.Error(9),
                               s.Error(28) + "\n" + TVeltApplication::ErrorText(damage.c_str()),
                               TMessageIcon::Error);
-    return;
+    return false;
   }
   Main.ReportHeader->ShowHeader(*Bridge_);
+  return true;
 }
 
 void TReportTab::OpenSavedReport() {

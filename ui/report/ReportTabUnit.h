@@ -72,6 +72,9 @@ class TReportTab : public QObject {
   void PrintOrPreview(bool print);
   void SaveReport();
   void OpenReport();
+  // The report file at `path` opened as the open action does after its
+  // dialog; false, with the tab's message, when it is not a whole report.
+  bool OpenReportFile(const std::filesystem::path& path);
   void OpenSavedReport();
   // The report type selector's item (0: type 1, 1: type 2) chosen.
   void TypeChanged(int item);

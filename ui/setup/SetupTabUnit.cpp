@@ -745,22 +745,26 @@ void TSetupTab::Upload() {
 }
 
 void TSetupTab::Load() {
-  TUSBConfigsBlock& configs = Form.Configs;
   const TLocalStrings& s = Form.Strings;
   const std::optional<std::filesystem::path> path =
       ChooseFileToOpen(Form.FileDialogs(), Form.Feedback, s,
                        {FromCp1251(s.Caption(55)), FromCp1251(Filter()), QStringLiteral("ctf")});
-  if (!path) {
-    return;
+  if (path) {
+    LoadFile(*path);
   }
+}
+
+bool TSetupTab::LoadFile(const std::filesystem::path& path) {
+  TUSBConfigsBlock& configs = Form.Configs;
+  const TLocalStrings& s = Form.Strings;
   // The file is read into a collection aside: one that cannot be read
   // leaves the configurations on screen as they were, shown, selected and
   // still at work; a cancelled choice likewise.
-  if (const TFileResult loaded = LoadConfigurationFile(configs, *path); !loaded.Ok) {
+  if (const TFileResult loaded = LoadConfigurationFile(configs, path); !loaded.Ok) {
     Form.Feedback.ShowMessage(s.Error(9),
                               s.Error(25) + "\n" + TVeltApplication::ErrorText(loaded.Error.c_str()),
                               TMessageIcon::Error);
-    return;
+    return false;
   }
   SelectRow(1, true);
   ClearSignalView(*Surface);
@@ -781,6 +785,7 @@ void TSetupTab::Load() {
   SelectRow(1, true);
   RefreshNavigation();
   Form.RefreshStatusBar();
+  return true;
 }
 
 void TSetupTab::Save() {

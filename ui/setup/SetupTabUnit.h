@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QObject>
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -54,6 +55,9 @@ class TSetupTab : public QObject, private ISetupPictureHost {
   void Download();
   void Upload();
   void Load();
+  // The configuration file at `path` loaded as the load action does after
+  // its dialog; false, with the tab's message, when it cannot be read.
+  bool LoadFile(const std::filesystem::path& path);
   void Save();
   void First();
   void Prev();

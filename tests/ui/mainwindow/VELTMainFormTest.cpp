@@ -22,6 +22,7 @@
 #include <signal/ProcessStrobesUnit.h>
 #include <ui/widgets/Cp1251.h>
 #include <ui/mainwindow/DeviceMonitorUnit.h>
+#include <records/RecordFilesUnit.h>
 #include <ui/mainwindow/FrameWakeUnit.h>
 #include <ui/widgets/ElidedLabelUnit.h>
 #include <ui/setup/EditStringParameterUnit.h>
@@ -94,11 +95,13 @@ TEST(MainFormTest, TheStatusBarShortensALongFileNameInTheMiddle) {
   const std::string longPath =
       "/home/inspector/protocols/2026/pipeline-section-17-weld-inspection/records/"
       "weld_17_north_side_second_pass.dtf";
-  for (const std::string& path : {std::string("/tmp/a.dtf"), longPath}) {
+  form.Flaws.Source = kSourceFile;
+  // File names are the file system's (UTF-8), not the string files'.
+  for (const std::string& path : {std::string("/tmp/Участок 17.dtf"), longPath}) {
     form.Flaws.FileName = path;
     form.PageControl().setCurrentIndex(kDataTab);
     form.RefreshStatusPanel1();
-    const QString whole = QString::fromStdString(f.Utf8(f.Strings.Caption(48) + " " + path));
+    const QString whole = QString::fromStdString(f.Utf8(f.Strings.Caption(48) + " ") + path);
     EXPECT_EQ(form.StatusPanel1Text(), whole);
     EXPECT_EQ(panel->toolTip(), QString::fromStdString(path));
     const QString shown = panel->ShownText();
@@ -110,6 +113,39 @@ TEST(MainFormTest, TheStatusBarShortensALongFileNameInTheMiddle) {
     } else {
       EXPECT_EQ(shown, whole);
     }
+  }
+}
+
+// Files given to the program open in their tabs at start; one that cannot
+// be read, or of a type the program does not open, is reported.
+TEST(MainFormTest, FilesGivenAtStartOpenInTheirTabs) {
+  std::filesystem::path records, setups, report;
+  {
+    TMainFormFixture source("1:5.0.1");
+    TVELTMainForm& form = source.Start();
+    form.Action("ReceiveFlawsAction")->trigger();
+    form.PageControl().setCurrentIndex(kSetupTab);
+    form.Action("ReceiveConfigsAction")->trigger();
+    records = std::filesystem::temp_directory_path() / "velt-given-r.dtf";
+    setups = std::filesystem::temp_directory_path() / "velt-given-c.CTF";
+    report = std::filesystem::temp_directory_path() / "velt-given-p.rct";
+    ASSERT_TRUE(SaveRecordFile(form.Flaws, records).Ok);
+    ASSERT_TRUE(SaveConfigurationFile(form.Configs, setups).Ok);
+    std::filesystem::copy_file(form.DefaultReportPath(), report,
+                               std::filesystem::copy_options::overwrite_existing);
+  }
+  TMainFormFixture f("none");
+  TVELTMainForm& form = f.Start({setups, records, report, f.Data / "absent.dtf", f.Data / "a.txt"});
+  EXPECT_EQ(form.ActiveTab(), kSetupTab);  // the first file's tab
+  EXPECT_EQ(form.Configs.FileName, setups.string());
+  EXPECT_EQ(form.SelectedConfiguration, 1);
+  EXPECT_EQ(form.Flaws.FileName, records.string());
+  EXPECT_GT(form.Flaws.Count, 0);
+  ASSERT_EQ(f.Feedback.Messages.size(), 2u);
+  EXPECT_EQ(f.Feedback.Messages[0].Text.rfind(f.Strings.Error(24), 0), 0u);
+  EXPECT_NE(f.Utf8(f.Feedback.Messages[1].Text).find("a.txt"), std::string::npos);
+  for (const auto& path : {records, setups, report}) {
+    std::filesystem::remove(path);
   }
 }
 
