@@ -217,6 +217,7 @@ void TDataTab::LoadTexts() {
     comments->setText(caption(20));
   }
   SelectorGrid->setHorizontalHeaderLabels({caption(26), caption(41), caption(28), caption(29)});
+  FitSelectorColumns(*SelectorGrid, 1);
   PictureLabel->findChild<QAction*>("CopyFlawImageMenuItem")->setText(caption(110));
   PictureLabel->findChild<QAction*>("CopyFlawDataMenuItem")->setText(caption(111));
   for (int row = 0; row < kResultGridRows; ++row) {

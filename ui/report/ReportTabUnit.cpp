@@ -256,6 +256,7 @@ void TReportTab::LoadTexts() {
   TypeSelector_->setCurrentIndex(Main.SelectedReportType == kReportType2 ? 1 : 0);
   Filling = false;
   SelectorGrid->setHorizontalHeaderLabels({caption(26), caption(41), caption(45), caption(29)});
+  FitSelectorColumns(*SelectorGrid, 1);
   for (int row = 0; row < kResultGridRows; ++row) {
     ResultsGrid->SetCell(0, row, s.Value(static_cast<std::uint16_t>(kFirstResultCaption + row)));
   }

@@ -347,6 +347,7 @@ void TSetupTab::LoadTexts() {
     comments->setText(caption(33));
   }
   SelectorGrid->setHorizontalHeaderLabels({caption(26), caption(41), QStringLiteral(" !")});
+  FitSelectorColumns(*SelectorGrid, 1);
   PictureLabel->findChild<QAction*>("CopyConfigAction")->setText(caption(108));
   PictureLabel->findChild<QAction*>("PasteConfigAction")->setText(caption(109));
   PictureLabel->findChild<QAction*>("CopyConfigImageMenuItem")->setText(caption(110));

@@ -7,10 +7,40 @@
 #include <QPixmap>
 #include <QStyle>
 #include <QStyleOption>
+#include <algorithm>
 
 #include <ui/widgets/Cp1251.h>
 
 namespace velt {
+
+void FitSelectorColumns(QTableWidget& grid, int stretch) {
+  QHeaderView& header = *grid.horizontalHeader();
+  header.setStretchLastSection(false);
+  grid.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  const QFontMetrics metrics(header.font());
+  const int margin = 2 * header.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, &header) + 4;
+  const auto titleWidth = [&](int column) {
+    const QTableWidgetItem* item = grid.horizontalHeaderItem(column);
+    return (item != nullptr ? metrics.horizontalAdvance(item->text()) : 0) + margin;
+  };
+  // The last column (a mark) as wide as its title; the others keep their
+  // widths unless their titles need more.
+  const int last = grid.columnCount() - 1;
+  int used = 0;
+  for (int c = 0; c <= last; ++c) {
+    if (c != stretch) {
+      grid.setColumnWidth(c, c == last ? titleWidth(c) : std::max(grid.columnWidth(c), titleWidth(c)));
+      used += grid.columnWidth(c);
+    }
+  }
+  const int scrollBar = grid.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &grid);
+  const int available = grid.width() - 2 * grid.frameWidth() - scrollBar;
+  const int stretchWidth = std::max(available - used, titleWidth(stretch));
+  grid.setColumnWidth(stretch, stretchWidth);
+  if (const int excess = used + stretchWidth - available; excess > 0) {
+    grid.setFixedWidth(grid.width() + excess);
+  }
+}
 
 std::string TTableGrid::Cell(int column, int row) const {
   if (row >= Table.rowCount() || column >= Table.columnCount()) {

@@ -18,6 +18,13 @@
 
 namespace velt {
 
+// A selector grid's columns made to fit its width: every column at least
+// as wide as its title, the last one (a mark) just that wide, the
+// `stretch` column taking what the others leave (room kept for the
+// vertical scroll bar), no horizontal scroll bar. A grid too narrow for all
+// its titles is widened as much as they need.
+void FitSelectorColumns(QTableWidget& grid, int stretch);
+
 class TTableGrid : public IResultGrid, public IParameterGrid {
  public:
   explicit TTableGrid(QTableWidget& table) : Table(table) {}

@@ -8,7 +8,9 @@
 #include <QDate>
 #include <QElapsedTimer>
 #include <QHelpEvent>
+#include <QHeaderView>
 #include <QKeyEvent>
+#include <QStyle>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QTableWidget>
@@ -146,6 +148,29 @@ TEST(MainFormTest, FilesGivenAtStartOpenInTheirTabs) {
   EXPECT_NE(f.Utf8(f.Feedback.Messages[1].Text).find("a.txt"), std::string::npos);
   for (const auto& path : {records, setups, report}) {
     std::filesystem::remove(path);
+  }
+}
+
+// The three selectors show every column title whole and need no
+// horizontal scroll bar.
+TEST(MainFormTest, SelectorTitlesFitWithoutAHorizontalScrollBar) {
+  TMainFormFixture f("none");
+  TVELTMainForm& form = f.Start();
+  for (const char* name :
+       {"FlawSelectorDataDrawGrid", "ConfigSelectorStringGrid", "FlawSelectorForReportStringGrid"}) {
+    SCOPED_TRACE(name);
+    const auto* grid = form.findChild<QTableWidget*>(name);
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(grid->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    const QFontMetrics metrics(grid->horizontalHeader()->font());
+    int total = 0;
+    for (int c = 0; c < grid->columnCount(); ++c) {
+      const QString title = grid->horizontalHeaderItem(c)->text();
+      EXPECT_GE(grid->columnWidth(c), metrics.horizontalAdvance(title) + 8) << Text(title);
+      total += grid->columnWidth(c);
+    }
+    const int scrollBar = grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, grid);
+    EXPECT_LE(total, grid->width() - 2 * grid->frameWidth() - scrollBar);
   }
 }
 
