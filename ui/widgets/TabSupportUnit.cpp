@@ -16,21 +16,9 @@
 
 #include <records/ParameterGridsUnit.h>
 #include <ui/widgets/Cp1251.h>
+#include <ui/widgets/PicturesUnit.h>
 
 namespace velt {
-namespace {
-
-// A mode indicator's picture: its image index, drawn small.
-QIcon IndicatorIcon(int index) {
-  QPixmap pixmap(24, 20);
-  pixmap.fill(QColor(0xD4, 0xD0, 0xC8));
-  QPainter painter(&pixmap);
-  painter.drawRect(0, 0, 23, 19);
-  painter.drawText(pixmap.rect(), Qt::AlignCenter, QString::number(index));
-  return QIcon(pixmap);
-}
-
-}  // namespace
 
 QAction* MakeTabAction(QWidget& form, const char* name, int key, int hint) {
   auto* action = new QAction(&form);
@@ -66,8 +54,14 @@ std::array<int, 6> ModeIndicatorIndices(const TBaseConfigCell* cell) {
 void ShowModeIndicators(const std::array<QToolButton*, 6>& buttons, const TBaseConfigCell* cell) {
   const std::array<int, 6> indices = ModeIndicatorIndices(cell);
   for (std::size_t i = 0; i < buttons.size(); ++i) {
+    // The picture shows the index; the property keeps the number itself. A
+    // button that already shows its picture keeps it (and the sizes drawn).
+    const QVariant shown = buttons[i]->property("veltImageIndex");
+    if (shown.isValid() && shown.toInt() == indices[i]) {
+      continue;
+    }
     buttons[i]->setProperty("veltImageIndex", indices[i]);
-    buttons[i]->setIcon(indices[i] < 0 ? QIcon() : IndicatorIcon(indices[i]));
+    buttons[i]->setIcon(ModeIndicatorIcon(indices[i]));
   }
 }
 
