@@ -16,7 +16,7 @@ packages=(
   umockdev libumockdev-dev libglib2.0-dev
   fonts-dejavu-core fonts-liberation2
   locales
-  desktop-file-utils appstream libxml2-utils shared-mime-info xdg-utils
+  desktop-file-utils appstream libxml2-utils shared-mime-info xdg-utils lintian
 )
 
 missing=()
