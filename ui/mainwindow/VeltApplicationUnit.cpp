@@ -6,11 +6,14 @@
 #include <exception>
 
 #include <ui/widgets/Cp1251.h>
+#include <ui/widgets/PicturesUnit.h>
 
 namespace velt {
 namespace {
 
 constexpr const char* kApplicationTitle = "Velt Studio 3";
+// The program's icon, the same SVG the desktop shows for it.
+constexpr const char* kProgramIcon = ":/icons/com.velt.VeltStudio3.svg";
 
 bool IsUtf8(const std::string& text) {
   QStringDecoder decoder(QStringDecoder::Utf8);
@@ -24,6 +27,8 @@ TVeltApplication::TVeltApplication(int& argc, char** argv) : QApplication(argc, 
   // No display name: Qt would append it to every window title, and the
   // main window's title is exactly the text the string files give it.
   setApplicationName(kApplicationTitle);
+  // Every window shows the program's icon, drawn sharp at each size.
+  setWindowIcon(PictureIcon(QLatin1String(kProgramIcon)));
   LoadQtTranslation(QLocale());
 }
 
