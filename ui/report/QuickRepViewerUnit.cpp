@@ -26,6 +26,7 @@
 #include <reports/BandEngine.h>
 #include <ui/widgets/Cp1251.h>
 #include <ui/widgets/FileDialogsUnit.h>
+#include <ui/widgets/PicturesUnit.h>
 
 namespace velt {
 
@@ -302,13 +303,9 @@ TQuickRepViewerForm::TQuickRepViewerForm(const TLocalStrings& strings, IUserFeed
     if (i == 3 || i == 7 || i == 8 || i == 10) {
       tools->addSeparator();
     }
-    QIcon picture = button.Picture != nullptr
-                        ? QIcon(QStringLiteral(":/qt-project.org/dialogs/qprintpreviewdialog/images/"
-                                               "%1-24.png")
-                                    .arg(QLatin1String(button.Picture)))
-                        : style()->standardIcon(i == 10 ? QStyle::SP_DialogSaveButton
-                                                        : QStyle::SP_DialogOpenButton);
-    QAction* action = tools->addAction(picture, QString());
+    // The program's own pictures, the same as the report tab's for printing,
+    // paging and the saved protocol.
+    QAction* action = tools->addAction(ActionPictureIcon(QLatin1String(button.Name)), QString());
     action->setObjectName(button.Name);
     connect(action, &QAction::triggered, this, work[i]);
     ++i;

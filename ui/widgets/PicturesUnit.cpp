@@ -1,5 +1,6 @@
 #include <ui/widgets/PicturesUnit.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QHash>
 #include <QIconEngine>
@@ -8,6 +9,7 @@
 #include <QStyle>
 #include <QStyleOption>
 #include <QSvgRenderer>
+#include <QToolBar>
 #include <QToolButton>
 #include <QWidget>
 
@@ -112,6 +114,58 @@ const TButtonPicture kButtonPictures[11] = {
     {"SetupRangeLongToolButton", ":/pictures/range-stretch.svg"},
 };
 
+// Receiving carries the data out of the instrument, sending into it; the
+// first, previous, next and last pictures move through records, setups,
+// report selections and preview pages alike; the drawn protocol (the
+// preview window's pages) is a page with an echo picture, the report file a
+// page with table lines.
+const TActionPicture kActionPictures[40] = {
+    // The data tab.
+    {"ReceiveFlawsAction", ":/pictures/receive.svg"},
+    {"UnplugDeviceAction", ":/pictures/unplug.svg"},
+    {"OpenFlawsAction", ":/pictures/open-flaws.svg"},
+    {"SaveFlawsAction", ":/pictures/save-flaws.svg"},
+    {"FirstFlawAction", ":/pictures/first.svg"},
+    {"PrevFlawAction", ":/pictures/previous.svg"},
+    {"NextFlawAction", ":/pictures/next.svg"},
+    {"LastFlawAction", ":/pictures/last.svg"},
+    {"PrintSimpleFlawsAction", ":/pictures/print-flaws.svg"},
+    {"PreviewSimpleFlawsAction", ":/pictures/preview-flaws.svg"},
+    // The setup tab (its unplug action is the data tab's).
+    {"ReceiveConfigsAction", ":/pictures/receive.svg"},
+    {"SetConfigsAction", ":/pictures/send.svg"},
+    {"LoadConfigsAction", ":/pictures/open-configs.svg"},
+    {"SaveConfigsAction", ":/pictures/save-configs.svg"},
+    {"FirstConfigAction", ":/pictures/first.svg"},
+    {"PrevConfigAction", ":/pictures/previous.svg"},
+    {"NextConfigAction", ":/pictures/next.svg"},
+    {"LastConfigAction", ":/pictures/last.svg"},
+    // The report tab.
+    {"ReportSummaryAction", ":/pictures/report-summary.svg"},
+    {"OpenReportFileAction", ":/pictures/open-report.svg"},
+    {"SaveReportFileAction", ":/pictures/save-report.svg"},
+    {"FirstReportSelectAction", ":/pictures/first.svg"},
+    {"PreviousReportSelectAction", ":/pictures/previous.svg"},
+    {"NextReportSelectAction", ":/pictures/next.svg"},
+    {"LastReportSelectAction", ":/pictures/last.svg"},
+    {"PrintReportsAction", ":/pictures/print-report.svg"},
+    {"PreviewReportsAction", ":/pictures/preview-report.svg"},
+    {"OpenQRPReportAction", ":/pictures/open-protocol.svg"},
+    // The print preview window.
+    {"ZoomToFitButton", ":/pictures/zoom-page.svg"},
+    {"Zoom100Button", ":/pictures/zoom-100.svg"},
+    {"ZoomToWidthButton", ":/pictures/zoom-width.svg"},
+    {"FirstPageButton", ":/pictures/first.svg"},
+    {"PrevPageButton", ":/pictures/previous.svg"},
+    {"NextPageButton", ":/pictures/next.svg"},
+    {"LastPageButton", ":/pictures/last.svg"},
+    {"GotoPageButton", ":/pictures/go-to-page.svg"},
+    {"PrintSetupButton", ":/pictures/print-setup.svg"},
+    {"PrintButton", ":/pictures/print-report.svg"},
+    {"SaveReportButton", ":/pictures/save-protocol.svg"},
+    {"OpenReportButton", ":/pictures/open-protocol.svg"},
+};
+
 QString ModeIndicatorPicture(int index) {
   if (index < 0 || index >= kModePictures) {
     return QString();
@@ -135,7 +189,29 @@ QIcon ModeIndicatorIcon(int index) {
   return PictureIcon(resource);
 }
 
+QIcon ActionPictureIcon(const QString& name) {
+  for (const TActionPicture& picture : kActionPictures) {
+    if (name == QLatin1String(picture.Action)) {
+      return PictureIcon(QLatin1String(picture.Resource));
+    }
+  }
+  return QIcon();
+}
+
 void ApplyButtonPictures(QWidget& root) {
+  for (QAction* action : root.findChildren<QAction*>()) {
+    const QIcon icon = ActionPictureIcon(action->objectName());
+    if (!icon.isNull()) {
+      action->setIcon(icon);
+    }
+  }
+  // The tab tool bars' texts are only the keys, so they fit beside the
+  // pictures; the whole hint is the tooltip.
+  for (const char* name : {"FlawsToolBar", "ConfigsToolBar", "ReportsToolBar"}) {
+    for (QToolBar* tools : root.findChildren<QToolBar*>(QLatin1String(name))) {
+      tools->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    }
+  }
   for (const TButtonPicture& picture : kButtonPictures) {
     for (QToolButton* button : root.findChildren<QToolButton*>(QLatin1String(picture.Button))) {
       // The text stays for the hint window and the Ctrl cue; only the

@@ -30,8 +30,24 @@ struct TButtonPicture {
 };
 extern const TButtonPicture kButtonPictures[11];
 
+// The picture each named tool bar action shows: the actions of the data,
+// setup and report tabs' tool bars and the buttons of the print preview
+// window. An action of the same kind shows the same picture on every tab;
+// files of records, of setups and of reports differ by their emblem.
+struct TActionPicture {
+  const char* Action;
+  const char* Resource;
+};
+extern const TActionPicture kActionPictures[40];
+
+// The picture of the action or button named `name` as an icon; a null icon
+// when kActionPictures has none for it.
+QIcon ActionPictureIcon(const QString& name);
+
 // Gives every tool button under `root` that has a picture its picture, shown
-// without its text (the text and the hint stay).
+// without its text (the text and the hint stay); gives every action under
+// `root` named in kActionPictures its picture, and the data, setup and report
+// tool bars show their buttons' texts (the keys) beside the pictures.
 void ApplyButtonPictures(QWidget& root);
 
 }  // namespace velt

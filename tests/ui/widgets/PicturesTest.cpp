@@ -2,18 +2,25 @@
 // built in and tells its state apart from the other states of its mode; the
 // mode indicators show the picture of their image index while still giving
 // the index back; the press-and-hold and freeze buttons of the main window
-// show their pictures, sharp at their icon size, after the tabs' texts.
+// show their pictures, sharp at their icon size, after the tabs' texts; the
+// actions of the data, setup and report tool bars and the print preview's
+// buttons show theirs, the tool bars with the keys beside the pictures.
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <QToolBar>
 #include <QToolButton>
 #include <array>
+#include <set>
 #include <memory>
 #include <vector>
 
 #include <config/BaseConfigObjectsUnit.h>
+#include <ui/report/QuickRepViewerUnit.h>
 #include <ui/widgets/PicturesUnit.h>
 #include <ui/widgets/TabSupportUnit.h>
 
@@ -172,6 +179,113 @@ TEST(ButtonPictures, TheMainWindowsHoldAndFreezeButtonsShowTheirPicturesAfterThe
     // The text and the hint are kept (the hint window and the Ctrl cue use them).
     EXPECT_EQ(button->text().toStdString(), c.Text) << c.Button;
     EXPECT_TRUE(button->toolTip().startsWith(QStringLiteral("<B>Ctrl + "))) << c.Button;
+  }
+}
+
+// Every picture of the action table is built in, drawn on the 16 x 16 grid,
+// not empty, and no two different pictures look alike at 16 pixels.
+TEST(ActionPictures, EveryPictureIsBuiltInOnTheGridAndUnlikeTheOthers) {
+  std::set<std::string> resources;
+  for (const TActionPicture& picture : kActionPictures) {
+    resources.insert(picture.Resource);
+  }
+  const QSize size(16, 16);
+  for (const std::string& resource : resources) {
+    const QString name = QString::fromStdString(resource);
+    ASSERT_TRUE(QFile::exists(name)) << resource;
+    QSvgRenderer renderer(name);
+    ASSERT_TRUE(renderer.isValid()) << resource;
+    EXPECT_EQ(renderer.defaultSize(), size) << resource;
+    QImage blank(size, QImage::Format_ARGB32_Premultiplied);
+    blank.fill(Qt::transparent);
+    EXPECT_NE(Rendered(name, size), blank) << resource;
+    for (const std::string& other : resources) {
+      if (other < resource) {
+        EXPECT_NE(Rendered(name, size), Rendered(QString::fromStdString(other), size))
+            << resource << " and " << other;
+      }
+    }
+  }
+}
+
+// The data, setup and report tool bars hold exactly these actions, in this
+// order, each showing its picture with its key beside it.
+TEST(ActionPictures, TheTabToolBarsShowEachActionsPictureWithItsKeyBeside) {
+  testing::TMainFormFixture f("1:4.0.3");
+  TVELTMainForm& form = f.Start();
+  struct TCase {
+    const char* ToolBar;
+    std::vector<std::pair<const char*, const char*>> Actions;  // name, picture
+  };
+  const TCase cases[] = {
+      {"FlawsToolBar",
+       {{"ReceiveFlawsAction", "receive"}, {"UnplugDeviceAction", "unplug"},
+        {"OpenFlawsAction", "open-flaws"}, {"SaveFlawsAction", "save-flaws"},
+        {"FirstFlawAction", "first"}, {"PrevFlawAction", "previous"},
+        {"NextFlawAction", "next"}, {"LastFlawAction", "last"},
+        {"PrintSimpleFlawsAction", "print-flaws"}, {"PreviewSimpleFlawsAction", "preview-flaws"}}},
+      {"ConfigsToolBar",
+       {{"ReceiveConfigsAction", "receive"}, {"SetConfigsAction", "send"},
+        {"UnplugDeviceAction", "unplug"}, {"LoadConfigsAction", "open-configs"},
+        {"SaveConfigsAction", "save-configs"}, {"FirstConfigAction", "first"},
+        {"PrevConfigAction", "previous"}, {"NextConfigAction", "next"},
+        {"LastConfigAction", "last"}}},
+      {"ReportsToolBar",
+       {{"ReportSummaryAction", "report-summary"}, {"OpenReportFileAction", "open-report"},
+        {"SaveReportFileAction", "save-report"}, {"FirstReportSelectAction", "first"},
+        {"PreviousReportSelectAction", "previous"}, {"NextReportSelectAction", "next"},
+        {"LastReportSelectAction", "last"}, {"PrintReportsAction", "print-report"},
+        {"PreviewReportsAction", "preview-report"}, {"OpenQRPReportAction", "open-protocol"}}},
+  };
+  for (const TCase& c : cases) {
+    auto* tools = form.findChild<QToolBar*>(c.ToolBar);
+    ASSERT_NE(tools, nullptr) << c.ToolBar;
+    std::vector<std::string> shown;
+    for (QAction* action : tools->actions()) {
+      if (!action->isSeparator()) {
+        shown.push_back(action->objectName().toStdString());
+      }
+    }
+    std::vector<std::string> expected;
+    for (const auto& [name, picture] : c.Actions) {
+      expected.push_back(name);
+    }
+    EXPECT_EQ(shown, expected) << c.ToolBar;
+    for (const auto& [name, picture] : c.Actions) {
+      auto* action = form.findChild<QAction*>(name);
+      ASSERT_NE(action, nullptr) << name;
+      auto* button = qobject_cast<QToolButton*>(tools->widgetForAction(action));
+      ASSERT_NE(button, nullptr) << name;
+      EXPECT_EQ(button->toolButtonStyle(), Qt::ToolButtonTextBesideIcon) << c.ToolBar << " " << name;
+      ASSERT_FALSE(button->icon().isNull()) << name;
+      EXPECT_EQ(Shown(button->icon(), QSize(16, 16)),
+                Rendered(QStringLiteral(":/pictures/%1.svg").arg(picture), QSize(16, 16)))
+          << name;
+      EXPECT_TRUE(button->text().startsWith(QLatin1Char('F'))) << name;
+    }
+  }
+}
+
+TEST(ActionPictures, ThePreviewWindowsButtonsShowTheProgramsPictures) {
+  testing::TRecordingFeedback feedback;
+  TLocalStrings strings{feedback};
+  TQuickRepViewerForm viewer(strings, feedback);
+  const std::pair<const char*, const char*> cases[] = {
+      {"ZoomToFitButton", "zoom-page"},   {"Zoom100Button", "zoom-100"},
+      {"ZoomToWidthButton", "zoom-width"}, {"FirstPageButton", "first"},
+      {"PrevPageButton", "previous"},      {"NextPageButton", "next"},
+      {"LastPageButton", "last"},          {"GotoPageButton", "go-to-page"},
+      {"PrintSetupButton", "print-setup"}, {"PrintButton", "print-report"},
+      {"SaveReportButton", "save-protocol"}, {"OpenReportButton", "open-protocol"},
+  };
+  ASSERT_EQ(std::size(cases), std::size(kPreviewButtons));
+  for (const auto& [name, picture] : cases) {
+    auto* action = viewer.findChild<QAction*>(name);
+    ASSERT_NE(action, nullptr) << name;
+    ASSERT_FALSE(action->icon().isNull()) << name;
+    EXPECT_EQ(Shown(action->icon(), QSize(16, 16)),
+              Rendered(QStringLiteral(":/pictures/%1.svg").arg(picture), QSize(16, 16)))
+        << name;
   }
 }
 
