@@ -119,6 +119,8 @@ TOnlineSettingsLists::TOnlineSettingsLists(TVELTMainForm& form, TOnlineListsPort
     table.setSelectionBehavior(QAbstractItemView::SelectItems);
     table.setSelectionMode(QAbstractItemView::SingleSelection);
     table.setFocusPolicy(Qt::StrongFocus);
+    // The keys whole (180 pixels at least), the values taking the rest.
+    KeepCaptionsWhole(table, kKeyColumnWidth);
     table.installEventFilter(this);
     list->Grid = std::make_unique<TTableGrid>(table);
     list->Grid->EditableValues = true;
@@ -139,7 +141,6 @@ TOnlineSettingsLists::TOnlineSettingsLists(TVELTMainForm& form, TOnlineListsPort
     Lists[static_cast<std::size_t>(k)] = std::move(list);
   }
   layout->addStretch(1);
-  LayColumns();
 }
 
 TOnlineSettingsLists::~TOnlineSettingsLists() {
@@ -232,19 +233,6 @@ void TOnlineSettingsLists::ClearSelection() {
   for (int k = 0; k < kLists; ++k) {
     ClearListSelection(k);
   }
-}
-
-void TOnlineSettingsLists::LayColumns() {
-  for (const std::unique_ptr<TList>& list : Lists) {
-    QTableWidget& table = *list->Table;
-    table.setColumnWidth(0, kKeyColumnWidth);
-    table.setColumnWidth(1, table.viewport()->width() * 5 / 8);
-  }
-}
-
-void TOnlineSettingsLists::resizeEvent(QResizeEvent* event) {
-  QWidget::resizeEvent(event);
-  LayColumns();
 }
 
 void TOnlineSettingsLists::CloseEditors(int k) {
@@ -415,9 +403,6 @@ bool TOnlineSettingsLists::eventFilter(QObject* watched, QEvent* event) {
               }
             }
           }
-          break;
-        case QEvent::Resize:
-          LayColumns();
           break;
         default:
           break;

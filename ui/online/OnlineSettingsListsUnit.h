@@ -59,13 +59,11 @@ class TOnlineSettingsLists : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
 
  private:
   struct TList;
   TDataCell* DrawingRecord() const;
   void RefillList(int k);
-  void LayColumns();
   void PrepareRowEditors();
   void CellSelected(int k, int row, int column);
   // The in-place editors: Enter and leaving commit, Escape cancels.

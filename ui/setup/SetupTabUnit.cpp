@@ -220,7 +220,9 @@ TSetupTab::TSetupTab(TVELTMainForm& form, QWidget& page) : QObject(&page), Form(
   SelectorGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   SelectorGrid->verticalHeader()->hide();
   SelectorGrid->verticalHeader()->setDefaultSectionSize(18);
-  SelectorGrid->setFixedWidth(230);
+  // Narrow enough that the settings beside it keep their captions and
+  // drop-downs whole; a name too wide for it widens it (FitSelectorColumns).
+  SelectorGrid->setFixedWidth(200);
   SelectorGrid->setColumnWidth(0, 34);
   SelectorGrid->setColumnWidth(1, 150);
   SelectorGrid->horizontalHeader()->setStretchLastSection(true);

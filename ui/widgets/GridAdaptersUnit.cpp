@@ -229,8 +229,6 @@ QTableWidget* MakeParameterTable(QWidget* parent, const char* name, int rows) {
   table->setObjectName(name);
   table->horizontalHeader()->hide();
   table->verticalHeader()->hide();
-  table->horizontalHeader()->setStretchLastSection(true);
-  table->setColumnWidth(0, 150);  // the captions
   table->verticalHeader()->setDefaultSectionSize(18);
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table->setSelectionMode(QAbstractItemView::NoSelection);
@@ -238,7 +236,86 @@ QTableWidget* MakeParameterTable(QWidget* parent, const char* name, int rows) {
   table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   table->setFixedHeight(rows * 18 + 2);
+  KeepCaptionsWhole(*table);
   return table;
+}
+
+namespace {
+
+// Keeps a two-column table's columns fitted: the captions as wide as the
+// widest of them, the values exactly the rest of the table. The values are
+// not left to the header's stretching: a hidden header does not stretch, and
+// a value column left wider than the table makes the table scroll its
+// captions away when an in-place editor opens.
+class TCaptionFitter : public QObject {
+ public:
+  TCaptionFitter(QTableWidget& table, int minimum) : QObject(&table), Table(table), Minimum(minimum) {
+    table.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    table.viewport()->installEventFilter(this);
+    connect(table.model(), &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& from, const QModelIndex&) {
+              // Only what is shown counts; the same text again changes nothing.
+              if (from.column() <= 1) {
+                Fit();
+              }
+            });
+    connect(table.model(), &QAbstractItemModel::rowsInserted, this, [this] { Fit(); });
+    Fit();
+  }
+
+  void Fit() {
+    if (Table.columnCount() < 2) {
+      return;
+    }
+    const QAbstractItemView& view = Table;  // the table's own hint, reached through its base
+    const int captions = std::max(Minimum, view.sizeHintForColumn(0));
+    int shown = view.sizeHintForColumn(1);
+    if (DropDowns) {
+      // An in-place drop-down shows the value beside its arrow.
+      QStyleOptionComboBox option;
+      option.initFrom(&Table);
+      shown += Table.style()->sizeFromContents(QStyle::CT_ComboBox, &option, QSize(0, 16), &Table).width();
+    }
+    Widest = std::max(Widest, shown);
+    Table.setColumnWidth(0, captions);
+    Table.setMinimumWidth(captions + std::max(Widest, 24) + 2 * Table.frameWidth());
+    LayValues();
+  }
+
+  bool DropDowns = false;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == Table.viewport() && event->type() == QEvent::Resize) {
+      LayValues();
+    }
+    return false;
+  }
+
+ private:
+  void LayValues() {
+    Table.setColumnWidth(1, std::max(0, Table.viewport()->width() - Table.columnWidth(0)));
+  }
+
+  QTableWidget& Table;
+  int Minimum;
+  int Widest = 0;
+};
+
+}  // namespace
+
+void LeaveRoomForDropDowns(QTableWidget& table) {
+  for (QObject* child : table.children()) {
+    if (auto* fitter = dynamic_cast<TCaptionFitter*>(child)) {
+      fitter->DropDowns = true;
+      fitter->Fit();
+    }
+  }
+}
+
+void KeepCaptionsWhole(QTableWidget& table, int minimum) {
+  table.horizontalHeader()->setStretchLastSection(false);
+  new TCaptionFitter(table, minimum);
 }
 
 }  // namespace velt

@@ -131,7 +131,18 @@ class TPictureLabel : public QLabel {
   bool LeftDown = false;
 };
 
-// A two-column table of `rows` rows without headers, its cells read-only.
+// A two-column table of `rows` rows without headers, its cells read-only;
+// its captions are kept whole (below).
 QTableWidget* MakeParameterTable(QWidget* parent, const char* name, int rows);
+
+// Keeps a two-column table's captions whole: the caption column as wide as
+// its widest text (never narrower than `minimum`), the value column taking
+// the rest; the table asks the layout for room for both, the values at
+// least as wide as the widest one shown so far (so the layout does not jump
+// from record to record). Refitted whenever a caption or value changes.
+void KeepCaptionsWhole(QTableWidget& table, int minimum = 0);
+// Values of such a table are edited in place, some with a drop-down: the
+// value column keeps room for the drop-down's arrow.
+void LeaveRoomForDropDowns(QTableWidget& table);
 
 }  // namespace velt

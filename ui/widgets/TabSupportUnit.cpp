@@ -38,7 +38,9 @@ void LoadTabActionTexts(QWidget& form, const TLocalStrings& strings) {
     }
     const QString text = FromCp1251(strings.Value(static_cast<std::uint16_t>(hint.toInt())));
     const QString keyName = QStringLiteral("F%1").arg(key.toInt());
-    action->setText(keyName + QLatin1Char(' ') + text.section(QLatin1Char(' '), 0, 0));
+    // The button shows its picture and key; the whole hint is its tooltip (a
+    // hint cut to what the tool bar's width allows would not say anything).
+    action->setText(keyName);
     action->setToolTip(QStringLiteral("<B>") + keyName + QStringLiteral(" </B>") + text);
   }
 }
@@ -159,13 +161,20 @@ TDetailsParts BuildDetailsColumns(QWidget& page, QBoxLayout& body, QLayout* butt
   for (std::size_t i = 1; i < parts.Headers.size(); ++i) {
     parts.Headers[i] = MakeHeaderLabel(page);
   }
-  auto* middle = new QVBoxLayout;
-  body.addLayout(middle);
+  // The caption panel spans the picture's column and the settings' column:
+  // a record's caption with its time and date needs more than the picture's
+  // width.
+  auto* details = new QVBoxLayout;
+  body.addLayout(details, 1);
   parts.Caption = new QLabel(&page);
   parts.Caption->setObjectName(names.Caption);
   parts.Caption->setFrameShape(QFrame::Panel);
   parts.Caption->setFrameShadow(QFrame::Sunken);
-  middle->addWidget(parts.Caption);
+  details->addWidget(parts.Caption);
+  auto* columns = new QHBoxLayout;
+  details->addLayout(columns, 1);
+  auto* middle = new QVBoxLayout;
+  columns->addLayout(middle);
   if (buttons != nullptr) {
     middle->addLayout(buttons);
   }
@@ -186,7 +195,7 @@ TDetailsParts BuildDetailsColumns(QWidget& page, QBoxLayout& body, QLayout* butt
   middle->addStretch(1);
 
   auto* right = new QVBoxLayout;
-  body.addLayout(right);
+  columns->addLayout(right);
   right->addWidget(parts.Headers[4]);
   for (std::size_t g = 0; g < parts.Groups.size(); ++g) {
     right->addWidget(parts.Headers[5 + g]);
@@ -300,6 +309,7 @@ void MakeValueColumnEditable(TTableGrid& grid, TValueCellDelegate* delegate) {
                         QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
   table.setSelectionMode(QAbstractItemView::SingleSelection);
   table.setFocusPolicy(Qt::StrongFocus);
+  LeaveRoomForDropDowns(table);
 }
 
 void ConnectPictureMouse(TPictureLabel& label, TSetupPictureMouse& mouse, QSize surface,

@@ -33,7 +33,7 @@ namespace velt {
 // it by name; its hint is "<B>F<key> </B>" and value string `hint`.
 QAction* MakeTabAction(QWidget& form, const char* name, int key, int hint);
 // Texts and hints of those actions from the string files: the tool bar
-// shows the key and the first word of the hint.
+// shows the key beside the action's picture, the hint the whole text.
 void LoadTabActionTexts(QWidget& form, const TLocalStrings& strings);
 
 // The mode indicator rule: the image index of each of the six buttons

@@ -492,6 +492,7 @@ TEST(MainFormTest, HintsShowInTheFormattedHintWindowForFiveSeconds) {
   QAction* receive = form.Action("ReceiveFlawsAction");
   ASSERT_NE(receive, nullptr);
   EXPECT_EQ(Text(receive->toolTip()), "<B>F1 </B>" + f.Utf8(f.Strings.Value(104)));
+  EXPECT_EQ(Text(receive->text()), "F1");
   auto* button = new QToolButton(form.PageControl().widget(kReportTab));
   button->setToolTip("<B>Ctrl + Up </B>more");
   form.PageControl().setCurrentIndex(kReportTab);
