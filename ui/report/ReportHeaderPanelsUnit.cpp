@@ -161,6 +161,15 @@ constexpr TTitle kTitles2[] = {{57, 58},   {69, 0},    {116, 117}, {118, 119}, {
 constexpr int kWeights1[] = {5, 7, 7, 9, 7, 17, 9, 9, 21};
 constexpr int kWeights2[] = {5, 7, 12, 7, 7, 7, 7, 21, 8, 19};
 
+// A size smaller than the cells' keeps two-word titles inside the narrow
+// columns.
+QFont TitleFont(QFont font) {
+  if (font.pointSizeF() > 0) {
+    font.setPointSizeF(font.pointSizeF() * 0.85);
+  }
+  return font;
+}
+
 // The title row is drawn line by line: each line 6 dots from the left and
 // 3 dots below the one above (the first 3 dots below the cell's top).
 class TTitleRowDelegate : public QStyledItemDelegate {
@@ -178,12 +187,7 @@ class TTitleRowDelegate : public QStyledItemDelegate {
     painter->setPen(option.palette.color(QPalette::Mid));
     painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
     painter->setPen(option.palette.color(QPalette::ButtonText));
-    // A size smaller than the cells' keeps two-word titles inside the
-    // narrow columns.
-    QFont font = option.font;
-    if (font.pointSizeF() > 0) {
-      font.setPointSizeF(font.pointSizeF() * 0.85);
-    }
+    const QFont font = TitleFont(option.font);
     painter->setFont(font);
     const int lineHeight = QFontMetrics(font).height();
     int top = option.rect.top();
@@ -240,6 +244,41 @@ std::vector<int> ReportGridColumnWidths(int type, int clientWidth) {
     for (int weight : kWeights1) add(weight);
   } else {
     for (int weight : kWeights2) add(weight);
+  }
+  return widths;
+}
+
+std::vector<int> WidenForTitles(std::vector<int> widths, const std::vector<int>& needs) {
+  if (needs.size() != widths.size()) {
+    return widths;
+  }
+  int total = 0;
+  int needed = 0;
+  for (std::size_t c = 0; c < widths.size(); ++c) {
+    total += widths[c];
+    needed += needs[c];
+  }
+  if (needed > total) {
+    return widths;
+  }
+  int deficit = 0;
+  for (std::size_t c = 0; c < widths.size(); ++c) {
+    if (widths[c] < needs[c]) {
+      deficit += needs[c] - widths[c];
+      widths[c] = needs[c];
+    }
+  }
+  // One dot at a time from the column with the most to spare (the later
+  // column on a tie: the wide description and notes columns come last).
+  while (deficit > 0) {
+    std::size_t donor = 0;
+    for (std::size_t c = 1; c < widths.size(); ++c) {
+      if (widths[c] - needs[c] >= widths[donor] - needs[donor]) {
+        donor = c;
+      }
+    }
+    --widths[donor];
+    --deficit;
   }
   return widths;
 }
@@ -479,9 +518,25 @@ void TReportHeaderPanel::LoadTexts(const TLocalStrings& strings) {
   }
 }
 
+std::vector<int> TReportHeaderPanel::TitleWidths() const {
+  // As the title row draws them: a smaller font, 6 dots from the left; and
+  // as much again on the right.
+  const QFontMetrics metrics(TitleFont(Grid->font()));
+  std::vector<int> needs;
+  for (int column = 0; column < Grid->columnCount(); ++column) {
+    int widest = 0;
+    for (const QString& line : Grid->item(0, column)->text().split('\n')) {
+      widest = std::max(widest, metrics.horizontalAdvance(line));
+    }
+    needs.push_back(widest == 0 ? 0 : widest + 12);
+  }
+  return needs;
+}
+
 void TReportHeaderPanel::ApplyReportGridColumnWidths() {
   for (int column = 0; column < Grid->columnCount(); ++column) {
-    const std::vector<int> widths = ReportGridColumnWidths(Type, Grid->viewport()->width());
+    const std::vector<int> widths =
+        WidenForTitles(ReportGridColumnWidths(Type, Grid->viewport()->width()), TitleWidths());
     Grid->setColumnWidth(column, widths[static_cast<std::size_t>(column)]);
   }
 }
@@ -648,6 +703,8 @@ QString ControlText(const QWidget* control) {
 void SetControlText(QWidget* control, int field, const QString& text) {
   if (auto* combo = qobject_cast<QComboBox*>(control)) {
     combo->setEditText(text);
+    // A text longer than the field shows its beginning, not its end.
+    combo->lineEdit()->setCursorPosition(0);
   } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
     // A masked field whose mask cannot hold the text as it stands (a date
     // written by hand into a report file, an empty one) shows it without

@@ -36,6 +36,12 @@ int ReportGridColumnCount(int type);
 // nearest, ties to even, and never below 0. Empty for an unknown type.
 std::vector<int> ReportGridColumnWidths(int type, int clientWidth);
 
+// Widths widened where a column's title needs more (`needs`, column by
+// column): what they take comes from the columns with the most room to
+// spare beyond their own titles, so the grid keeps its total width. Where
+// the grid is too narrow for every title, the widths are left as they are.
+std::vector<int> WidenForTitles(std::vector<int> widths, const std::vector<int>& needs);
+
 // What both panels share: building the controls from their type's names,
 // the texts loaded from the string files and the report grid. The two
 // classes below only name their controls.
@@ -85,8 +91,11 @@ class TReportHeaderPanel : public QWidget {
   void LoadTexts(const TLocalStrings& strings);
 
   // Sets the report grid's column widths from its current client width,
-  // read again before each column. Done once at the panel's first showing.
+  // read again before each column, widened for the titles. Done once at
+  // the panel's first showing.
   void ApplyReportGridColumnWidths();
+  // What each column's title needs (the title row as loaded).
+  std::vector<int> TitleWidths() const;
 
  protected:
   TReportHeaderPanel(int type, QWidget* parent);

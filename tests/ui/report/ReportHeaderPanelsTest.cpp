@@ -538,6 +538,10 @@ TEST_F(ReportHeaderPanelsTest, EveryHeaderFieldLandsInItsControlAndReadsBack) {
       EXPECT_EQ(ControlText(Panel(type).findChild<QWidget*>(Name(row, type))),
                 U("Поле ") + QString::number(type) + "." + QString::number(row.Field));
       EXPECT_EQ(Form.HeaderFieldText(type, row.Field), model);
+      // A text longer than its field shows its beginning.
+      if (auto* combo = Panel(type).findChild<QComboBox*>(Name(row, type))) {
+        EXPECT_EQ(combo->lineEdit()->cursorPosition(), 0);
+      }
     }
   }
 }
@@ -799,18 +803,43 @@ TEST(ReportHeaderPanelsColumnWidthsTest, FollowTheClientWidthRoundedToNearestEve
   }
 }
 
+TEST(ReportGridTitlesTest, NarrowColumnsTakeFromThoseWithMostToSpare) {
+  struct TCase {
+    const char* Name;
+    std::vector<int> Widths, Needs, Expected;
+  };
+  const TCase cases[] = {
+      {"every title fits", {50, 70, 200}, {30, 60, 80}, {50, 70, 200}},
+      {"one short, the widest gives", {50, 70, 200}, {30, 90, 80}, {50, 90, 180}},
+      {"two short, the most spare gives", {40, 40, 100, 100}, {50, 50, 60, 40}, {50, 50, 100, 80}},
+      {"equal spare: given in turn", {40, 100, 100}, {44, 50, 50}, {44, 98, 98}},
+      {"too narrow for all titles: as given", {40, 40}, {50, 50}, {40, 40}},
+      {"needs of another grid: as given", {40, 40}, {10}, {40, 40}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    EXPECT_EQ(WidenForTitles(c.Widths, c.Needs), c.Expected);
+  }
+}
+
 TEST_F(ReportHeaderPanelsTest, FirstShowingSetsTheColumnWidthsOfTheGridsClientWidth) {
   for (int type : {kReportType1, kReportType2}) {
     SCOPED_TRACE(type);
     TReportHeaderPanel& panel = Panel(type);
+    QTableWidget* grid = panel.ReportGrid();
+    for (int column = 0; column < grid->columnCount(); ++column) {
+      grid->item(0, column)->setText(QStringLiteral("Доступность\nстолбца %1").arg(column));
+    }
     panel.resize(980, 560);
     panel.show();
-    QTableWidget* grid = panel.ReportGrid();
     const int clientWidth = grid->viewport()->width();
     ASSERT_GT(clientWidth, 600);
-    const std::vector<int> expected = ReportGridColumnWidths(type, clientWidth);
+    const std::vector<int> needs = panel.TitleWidths();
+    const std::vector<int> expected = WidenForTitles(ReportGridColumnWidths(type, clientWidth), needs);
     for (int column = 0; column < grid->columnCount(); ++column) {
       EXPECT_EQ(grid->columnWidth(column), expected[static_cast<std::size_t>(column)]) << column;
+      EXPECT_GE(grid->columnWidth(column), needs[static_cast<std::size_t>(column)]) << column;
+      EXPECT_GT(needs[static_cast<std::size_t>(column)], 12) << column;  // the titles are loaded
     }
     panel.hide();
   }
