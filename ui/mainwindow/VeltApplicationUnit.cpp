@@ -3,6 +3,7 @@
 #include <QLibraryInfo>
 #include <QStringDecoder>
 #include <cstdio>
+#include <functional>
 #include <exception>
 
 #include <ui/widgets/Cp1251.h>
@@ -21,6 +22,32 @@ bool IsUtf8(const std::string& text) {
   return !decoder.hasError() && !decoded.contains(QChar::ReplacementCharacter);
 }
 
+// Texts Qt's own Russian translation lacks: the type column of the file
+// dialogs names folders and drives through a context the translation file
+// does not carry, so a Russian dialog listed every folder as "Folder".
+class TRussianGaps : public QTranslator {
+ public:
+  using QTranslator::QTranslator;
+
+  QString translate(const char* context, const char* source, const char*, int) const override {
+    if (qstrcmp(context, "QAbstractFileIconProvider") != 0 || source == nullptr) {
+      return QString();
+    }
+    static const struct {
+      const char* Source;
+      const char* Russian;
+    } kTexts[] = {{"Folder", "Папка"}, {"Drive", "Диск"}, {"Unknown", "Неизвестный"}};
+    for (const auto& text : kTexts) {
+      if (qstrcmp(source, text.Source) == 0) {
+        return QString::fromUtf8(text.Russian);
+      }
+    }
+    return QString();
+  }
+
+  bool isEmpty() const override { return false; }
+};
+
 }  // namespace
 
 TVeltApplication::TVeltApplication(int& argc, char** argv) : QApplication(argc, argv) {
@@ -33,10 +60,12 @@ TVeltApplication::TVeltApplication(int& argc, char** argv) : QApplication(argc, 
 }
 
 bool TVeltApplication::LoadQtTranslation(const QLocale& locale) {
-  if (QtTexts != nullptr) {
-    removeTranslator(QtTexts);
-    delete QtTexts;
-    QtTexts = nullptr;
+  for (QTranslator*& translator : {std::ref(QtTexts), std::ref(QtGaps)}) {
+    if (translator != nullptr) {
+      removeTranslator(translator);
+      delete translator;
+      translator = nullptr;
+    }
   }
   auto* texts = new QTranslator(this);
   if (!texts->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
@@ -46,6 +75,10 @@ bool TVeltApplication::LoadQtTranslation(const QLocale& locale) {
   }
   installTranslator(texts);
   QtTexts = texts;
+  if (locale.language() == QLocale::Russian) {
+    QtGaps = new TRussianGaps(this);
+    installTranslator(QtGaps);
+  }
   return true;
 }
 

@@ -39,6 +39,7 @@ class TVeltApplication : public QApplication {
   IUserFeedback* Feedback = nullptr;
   int Reported = 0;
   QTranslator* QtTexts = nullptr;
+  QTranslator* QtGaps = nullptr;
 };
 
 }  // namespace velt

@@ -1,6 +1,11 @@
 #include <ui/widgets/FileDialogsUnit.h>
 
 #include <QFileDialog>
+#include <QDateTime>
+#include <QHeaderView>
+#include <QLocale>
+#include <QSplitter>
+#include <QTreeView>
 
 namespace velt {
 namespace {
@@ -14,6 +19,17 @@ std::optional<std::filesystem::path> Run(QWidget* owner, const TFileDialogReques
   dialog.setNameFilter(QtNameFilter(request.Filter));
   dialog.setDefaultSuffix(request.DefaultSuffix);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+  // Room for whole names, types and dates, and for the places on the left.
+  dialog.resize(800, 500);
+  if (auto* places = dialog.findChild<QSplitter*>(QStringLiteral("splitter"))) {
+    places->setSizes({170, 630});
+  }
+  if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+    details->header()->resizeSection(0, 300);
+    // The dates as the dialog writes them, with room for the sort arrow.
+    const QString date = QLocale().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
+    details->header()->resizeSection(3, details->fontMetrics().horizontalAdvance(date) + 32);
+  }
   if (!request.StartFolder.empty()) {
     dialog.setDirectory(QString::fromStdString(request.StartFolder.string()));
   }

@@ -76,11 +76,13 @@ TEST(VeltApplicationTest, QtsOwnTextsFollowTheUsersLanguage) {
     bool Found;
     const char* Cancel;
     const char* LookIn;
+    const char* Folder;
   };
   const TCase cases[] = {
-      {"ru_RU", true, "Отмена", "Перейти к:"},
-      {"de_DE", true, "Abbrechen", "Suchen in:"},
-      {"eo", false, "Cancel", "Look in:"},
+      {"ru_RU", true, "Отмена", "Перейти к:", "Папка"},
+      {"de_DE", true, "Abbrechen", "Suchen in:", "Verzeichnis"},
+      {"eo", false, "Cancel", "Look in:", "Folder"},
+      {"ru_RU", true, "Отмена", "Перейти к:", "Папка"},
   };
   for (const TCase& c : cases) {
     EXPECT_EQ(application.LoadQtTranslation(QLocale(QString::fromLatin1(c.Locale))), c.Found)
@@ -88,6 +90,10 @@ TEST(VeltApplicationTest, QtsOwnTextsFollowTheUsersLanguage) {
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString::fromUtf8(c.Cancel))
         << c.Locale;
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), QString::fromUtf8(c.LookIn))
+        << c.Locale;
+    // The type column of the file dialogs.
+    EXPECT_EQ(QCoreApplication::translate("QAbstractFileIconProvider", "Folder", "All other platforms"),
+              QString::fromUtf8(c.Folder))
         << c.Locale;
   }
 }
