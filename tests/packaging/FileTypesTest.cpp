@@ -69,9 +69,10 @@ TEST_F(TFileTypes, RecordsConfigurationsReportsAndProtocolsAreKnown) {
   const QMimeDatabase types;
   for (const TCase& c : cases) {
     const fs::path path = Write(c.Name, *c.Bytes);
-    EXPECT_EQ(types.mimeTypeForFile(QString::fromStdString(path.string())).name().toStdString(),
-              c.Type)
-        << c.Name;
+    const QMimeType type = types.mimeTypeForFile(QString::fromStdString(path.string()));
+    EXPECT_EQ(type.name().toStdString(), c.Type) << c.Name;
+    // A file manager shows the program's icon on them.
+    EXPECT_EQ(type.iconName().toStdString(), "com.velt.VeltStudio3") << c.Name;
   }
 }
 
