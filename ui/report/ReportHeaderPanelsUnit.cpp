@@ -375,18 +375,21 @@ void TReportHeaderPanel::BuildHeader(QVBoxLayout& panelLayout) {
   pair(0, 2, kDateCaption, 2);
   pair(1, 0, kOrganizationCaption, 1, 3);
   grid->addWidget(Caption(kOrganizationCaption2), 2, 1, 1, 3);
-  pair(3, 0, kObjectCaption, 4);
-  pair(3, 2, kReasonCaption, 5);
-  pair(4, 0, kDescriptionCaption, 6);
-  pair(4, 2, kDocumentationCaption, 7);
-  pair(5, 0, kDeviceTypeCaption, 8);
-  pair(5, 2, kDeviceNumberCaption, 9);
-  pair(6, 0, kCertificateNumberCaption, 13);
-  pair(6, 2, kCertificateDateCaption, 10);
-  pair(7, 0, kProbeTypeCaption, 11);
-  pair(7, 2, kProbeNumberCaption, 12);
-  pair(8, 0, kCharacteristicsCaption, 34, 3);
-  pair(9, 0, kAppendixesCaption, 35, 3);
+  // The object, its description, the reason and the documents take whole
+  // rows: their usual texts are sentences and standard numbers that half a
+  // row cuts.
+  pair(3, 0, kObjectCaption, 4, 3);
+  pair(4, 0, kDescriptionCaption, 6, 3);
+  pair(5, 0, kReasonCaption, 5, 3);
+  pair(6, 0, kDocumentationCaption, 7, 3);
+  pair(7, 0, kDeviceTypeCaption, 8);
+  pair(7, 2, kDeviceNumberCaption, 9);
+  pair(8, 0, kCertificateNumberCaption, 13);
+  pair(8, 2, kCertificateDateCaption, 10);
+  pair(9, 0, kProbeTypeCaption, 11);
+  pair(9, 2, kProbeNumberCaption, 12);
+  pair(10, 0, kCharacteristicsCaption, 34, 3);
+  pair(11, 0, kAppendixesCaption, 35, 3);
   panelLayout.addLayout(grid);
 }
 
