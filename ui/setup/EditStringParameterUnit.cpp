@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QDialogButtonBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -74,18 +75,15 @@ TEditStrParForm::TEditStrParForm(const TLocalStrings& strings, IUserFeedback& fe
   panelLayout->addWidget(Label);
   panelLayout->addWidget(Edit);
   layout->addWidget(Panel);
-  auto* buttons = new QHBoxLayout;
-  auto* ok = new QPushButton(QStringLiteral("OK"), this);
+  // Qt's own buttons: their texts follow the user's language.
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
   ok->setObjectName("OkButton");
   ok->setDefault(true);
-  auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-  cancel->setObjectName("CancelButton");
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-  buttons->addStretch(1);
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
-  layout->addLayout(buttons);
+  buttons->button(QDialogButtonBox::Cancel)->setObjectName("CancelButton");
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  layout->addWidget(buttons);
   ClearAllowed();
 }
 

@@ -4,7 +4,10 @@
 
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTranslator>
 
 #include <config/CharMappingUnit.h>
 #include <config/ConfigObject5_01ver_Unit.h>
@@ -38,6 +41,20 @@ class NameEditor : public ::testing::Test {
   TEditStrParForm Dialog{Strings, Feedback};
   T5_01ConfigCell Cell;
 };
+
+// The buttons speak the user's language with Qt's own translation.
+TEST(NameEditorButtons, FollowQtsTranslation) {
+  QTranslator russian;
+  ASSERT_TRUE(russian.load(QLocale(QLocale::Russian), "qtbase", "_",
+                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+  QApplication::installTranslator(&russian);
+  testing::TRecordingFeedback feedback;
+  TLocalStrings strings{feedback};
+  TEditStrParForm dialog{strings, feedback};
+  QApplication::removeTranslator(&russian);
+  EXPECT_EQ(dialog.findChild<QPushButton*>("CancelButton")->text(), QString::fromUtf8("Отмена"));
+  EXPECT_TRUE(dialog.findChild<QPushButton*>("OkButton")->isDefault());
+}
 
 TEST_F(NameEditor, PreparingShowsTheCellsNumberAndName) {
   Dialog.Prepare(Cell);
