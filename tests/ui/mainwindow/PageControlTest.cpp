@@ -1,38 +1,18 @@
-// The main window's pictures: each tab of the page control shows its active
-// picture (image index 0) while it is the current tab and its inactive one
-// (image index 1) while it is hidden, tabs added later included; every
-// window of the program shows the program's icon.
+// The main window's tab pictures: each tab of the page control shows its
+// active picture (image index 0) while it is the current tab and its
+// inactive one (image index 1) while it is hidden, tabs added later
+// included.
 #include <gtest/gtest.h>
 
 #include <QImage>
-#include <QPainter>
-#include <QSvgRenderer>
 #include <QWidget>
 #include <array>
-#include <memory>
 
 #include <ui/mainwindow/PageControlUnit.h>
-#include <ui/mainwindow/VeltApplicationUnit.h>
+#include "ui/QtApplicationEnvironment.h"
 
 namespace velt {
 namespace {
-
-class TApplicationEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "page-control-test";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    Application = std::make_unique<TVeltApplication>(argc, argv);
-  }
-  void TearDown() override { Application.reset(); }
-
- private:
-  std::unique_ptr<TVeltApplication> Application;
-};
-
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new TApplicationEnvironment);
 
 QImage Shown(const QIcon& icon, int size) {
   return icon.pixmap(QSize(size, size), 1.0).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -98,21 +78,6 @@ TEST(PageControlTest, ATabAddedLaterGetsTheImageIndexOfItsState) {
   EXPECT_EQ(control.TabImageIndex(1), 1);
   EXPECT_EQ(control.TabImageIndex(2), 0);
   EXPECT_FALSE(control.tabIcon(0).isNull());
-}
-
-// The window icon is the program's own SVG, as the desktop shows it.
-TEST(ProgramIconTest, EveryWindowShowsTheProgramsIcon) {
-  QWidget window;
-  ASSERT_FALSE(window.windowIcon().isNull());
-  QImage drawn(128, 128, QImage::Format_ARGB32_Premultiplied);
-  drawn.fill(Qt::transparent);
-  {
-    QSvgRenderer renderer(QStringLiteral(VELT_SOURCE_DIR "/packaging/com.velt.VeltStudio3.svg"));
-    ASSERT_TRUE(renderer.isValid());
-    QPainter painter(&drawn);
-    renderer.render(&painter);
-  }
-  EXPECT_EQ(Shown(window.windowIcon(), 128), drawn);
 }
 
 }  // namespace

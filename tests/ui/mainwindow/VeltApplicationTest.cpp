@@ -3,7 +3,11 @@
 // the loop, and the program, go on.
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
 #include <QTimer>
+#include <QWidget>
 #include <stdexcept>
 
 #include <ports/Errors.h>
@@ -96,6 +100,23 @@ TEST(VeltApplicationTest, QtsOwnTextsFollowTheUsersLanguage) {
               QString::fromUtf8(c.Folder))
         << c.Locale;
   }
+}
+
+// The window icon is the program's own SVG, as the desktop shows it.
+TEST(ProgramIconTest, EveryWindowShowsTheProgramsIcon) {
+  QWidget window;
+  ASSERT_FALSE(window.windowIcon().isNull());
+  QImage drawn(128, 128, QImage::Format_ARGB32_Premultiplied);
+  drawn.fill(Qt::transparent);
+  {
+    QSvgRenderer renderer(QStringLiteral(VELT_SOURCE_DIR "/packaging/com.velt.VeltStudio3.svg"));
+    ASSERT_TRUE(renderer.isValid());
+    QPainter painter(&drawn);
+    renderer.render(&painter);
+  }
+  EXPECT_EQ(window.windowIcon().pixmap(QSize(128, 128), 1.0).toImage().convertToFormat(
+                QImage::Format_ARGB32_Premultiplied),
+            drawn);
 }
 
 }  // namespace
