@@ -17,7 +17,6 @@
 #include <QPrinter>
 #include <QSaveFile>
 #include <QStatusBar>
-#include <QStyle>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>

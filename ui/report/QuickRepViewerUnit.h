@@ -30,19 +30,16 @@ class IFileDialogs;
 TRenderedReport RecordJob(TReportJob& job, double dpi = 1200.0);
 
 // The preview buttons in toolbar order, with the value strings of their
-// hints and their pictures (Qt's own preview pictures; none: the style's).
+// hints (their pictures are the program's own, by name).
 struct TPreviewButton {
   const char* Name;
   std::uint16_t Hint;
-  const char* Picture;
 };
 inline constexpr TPreviewButton kPreviewButtons[] = {
-    {"ZoomToFitButton", 138, "zoom-fit-page"},   {"Zoom100Button", 139, "zoom-in"},
-    {"ZoomToWidthButton", 140, "zoom-fit-width"}, {"FirstPageButton", 141, "go-first"},
-    {"PrevPageButton", 142, "go-previous"},       {"NextPageButton", 143, "go-next"},
-    {"LastPageButton", 144, "go-last"},           {"GotoPageButton", 145, "view-pages-overview"},
-    {"PrintSetupButton", 146, "page-setup"},      {"PrintButton", 147, "printer"},
-    {"SaveReportButton", 148, nullptr},           {"OpenReportButton", 149, nullptr},
+    {"ZoomToFitButton", 138},  {"Zoom100Button", 139},    {"ZoomToWidthButton", 140},
+    {"FirstPageButton", 141},  {"PrevPageButton", 142},   {"NextPageButton", 143},
+    {"LastPageButton", 144},   {"GotoPageButton", 145},   {"PrintSetupButton", 146},
+    {"PrintButton", 147},      {"SaveReportButton", 148}, {"OpenReportButton", 149},
 };
 
 class TQuickRepViewerForm : public QMainWindow {
