@@ -64,18 +64,15 @@ TPageControl::TPageControl(QWidget* parent)
 }
 
 int TPageControl::TabImageIndex(int tab) const {
-  return tab >= 0 && tab < ImageIndexes.size() ? ImageIndexes[tab] : -1;
+  if (tab < 0 || tab >= count()) {
+    return -1;
+  }
+  return tab == currentIndex() ? kActiveImage : kInactiveImage;
 }
 
 void TPageControl::ShowTabImages() {
-  const int current = currentIndex();
-  ImageIndexes.clear();
-  for (int tab = 0; tab < count(); ++tab) {
-    const int image = tab == current ? kActiveImage : kInactiveImage;
-    ImageIndexes.append(image);
-    if (tab < ActivePictures.size()) {
-      setTabIcon(tab, image == kActiveImage ? ActivePictures[tab] : InactivePictures[tab]);
-    }
+  for (int tab = 0; tab < count() && tab < ActivePictures.size(); ++tab) {
+    setTabIcon(tab, TabImageIndex(tab) == kActiveImage ? ActivePictures[tab] : InactivePictures[tab]);
   }
 }
 

@@ -35,13 +35,12 @@ class TPageControl : public QTabWidget {
 
  private:
   QFont ClockFont() const;
-  // Gives every tab the image index of its state and that picture.
+  // Gives every tab the picture of its image index.
   void ShowTabImages();
 
   // The pictures of the tabs in their order, active and inactive.
   QList<QIcon> ActivePictures;
   QList<QIcon> InactivePictures;
-  QList<int> ImageIndexes;
 
   QString Clock;
   QPixmap Calendar;

@@ -537,9 +537,10 @@ std::vector<int> TReportHeaderPanel::TitleWidths() const {
 }
 
 void TReportHeaderPanel::ApplyReportGridColumnWidths() {
+  const std::vector<int> needs = TitleWidths();
   for (int column = 0; column < Grid->columnCount(); ++column) {
     const std::vector<int> widths =
-        WidenForTitles(ReportGridColumnWidths(Type, Grid->viewport()->width()), TitleWidths());
+        WidenForTitles(ReportGridColumnWidths(Type, Grid->viewport()->width()), needs);
     Grid->setColumnWidth(column, widths[static_cast<std::size_t>(column)]);
   }
 }

@@ -253,33 +253,30 @@ class TCaptionFitter : public QObject {
     table.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     table.viewport()->installEventFilter(this);
     connect(table.model(), &QAbstractItemModel::dataChanged, this,
-            [this](const QModelIndex& from, const QModelIndex&) {
-              // Only what is shown counts; the same text again changes nothing.
-              if (from.column() <= 1) {
-                Fit();
+            [this](const QModelIndex& from, const QModelIndex& to) {
+              // Only what changed is measured again (the same text again
+              // changes nothing): a caption, or the values of those rows.
+              if (from.column() == 0) {
+                FitCaptions();
               }
+              if (from.column() <= 1 && to.column() >= 1) {
+                for (int row = from.row(); row <= to.row(); ++row) {
+                  Widest = std::max(Widest, ValueWidth(row));
+                }
+              }
+              Lay();
             });
     connect(table.model(), &QAbstractItemModel::rowsInserted, this, [this] { Fit(); });
     Fit();
   }
 
+  // Measures every caption and value afresh.
   void Fit() {
-    if (Table.columnCount() < 2) {
-      return;
+    FitCaptions();
+    for (int row = 0; row < Table.rowCount(); ++row) {
+      Widest = std::max(Widest, ValueWidth(row));
     }
-    const QAbstractItemView& view = Table;  // the table's own hint, reached through its base
-    const int captions = std::max(Minimum, view.sizeHintForColumn(0));
-    int shown = view.sizeHintForColumn(1);
-    if (DropDowns) {
-      // An in-place drop-down shows the value beside its arrow.
-      QStyleOptionComboBox option;
-      option.initFrom(&Table);
-      shown += Table.style()->sizeFromContents(QStyle::CT_ComboBox, &option, QSize(0, 16), &Table).width();
-    }
-    Widest = std::max(Widest, shown);
-    Table.setColumnWidth(0, captions);
-    Table.setMinimumWidth(captions + std::max(Widest, 24) + 2 * Table.frameWidth());
-    LayValues();
+    Lay();
   }
 
   bool DropDowns = false;
@@ -293,12 +290,41 @@ class TCaptionFitter : public QObject {
   }
 
  private:
+  void FitCaptions() {
+    const QAbstractItemView& view = Table;  // the table's own hint, reached through its base
+    Captions = std::max(Minimum, view.sizeHintForColumn(0));
+  }
+
+  // The room value `row` needs, as the table measures a column: the cell's
+  // own hint and the grid line; an in-place drop-down shows it beside its
+  // arrow.
+  int ValueWidth(int row) const {
+    const QAbstractItemView& view = Table;
+    int width = view.sizeHintForIndex(Table.model()->index(row, 1)).width() + (Table.showGrid() ? 1 : 0);
+    if (DropDowns) {
+      QStyleOptionComboBox option;
+      option.initFrom(&Table);
+      width += Table.style()->sizeFromContents(QStyle::CT_ComboBox, &option, QSize(0, 16), &Table).width();
+    }
+    return width;
+  }
+
+  void Lay() {
+    if (Table.columnCount() < 2) {
+      return;
+    }
+    Table.setColumnWidth(0, Captions);
+    Table.setMinimumWidth(Captions + std::max(Widest, 24) + 2 * Table.frameWidth());
+    LayValues();
+  }
+
   void LayValues() {
     Table.setColumnWidth(1, std::max(0, Table.viewport()->width() - Table.columnWidth(0)));
   }
 
   QTableWidget& Table;
   int Minimum;
+  int Captions = 0;
   int Widest = 0;
 };
 
